@@ -1,0 +1,93 @@
+// The program-wide helpers for texts, numbers and files, and the fatal error
+// report. Functions that produce a text write it into a destination supplied by
+// the caller and return that destination. Character classes are those of the
+// "C" locale; bytes above 127 are neither white space, digits nor letters.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace vyr {
+
+// Ends the run on an error it cannot continue from: a newline, the message and
+// a newline on standard output, the ENTER prompt, then abort (no destructors,
+// nothing saved).
+[[noreturn]] void fatalError(std::string_view message);
+
+// Writes "Press ENTER to Continue! " and reads one line from standard input
+// (the final newline removed) into the destination when one is given. Answers
+// 1 when a line was read, 0 at end of input (the answer is then empty).
+int waitForEnter(std::string* destination = nullptr);
+
+// Reads one line of standard input without its newline; 0 at end of input.
+int readConsoleLine(std::string& destination);
+
+std::string& wrapText(std::string& destination, std::string_view text, int indent, int width,
+                      int indentFirstLine);
+
+// 1 when the file can be opened for reading.
+int fileExists(const std::string& path);
+// 1 when anything exists at the path: a file of any kind, also one that cannot
+// be read, a directory or a dangling symbolic link.
+int pathExists(const std::string& path);
+
+std::string& toUpperCopy(std::string& destination, std::string_view text);
+std::string& toLowerCopy(std::string& destination, std::string_view text);
+int compareNoCase(std::string_view a, std::string_view b);
+int compareNoCaseN(std::string_view a, std::string_view b, int n);
+
+std::string& trimText(std::string& text);
+std::string& trimCopy(std::string& destination, std::string_view text);
+
+// 0-based index where white-space word n starts, or text.size() when there
+// are fewer than n words.
+std::size_t wordStart(std::string_view text, int n);
+// The same for words separated by the space character only.
+std::size_t spaceWordStart(std::string_view text, int n);
+// Characters before the next space or the end.
+std::size_t spaceWordLength(std::string_view text);
+// 0-based index where white-space word n starts, or -1.
+int wordIndex(std::string_view text, int n);
+// Characters before the first white space or the end.
+int wordLength(std::string_view text);
+
+std::string& fillChars(std::string& destination, char character, int n);
+int isInteger(std::string_view text);
+int isReal(std::string_view text);
+// 1 yes, 0 no, -1 not an answer (or no text), -2 the empty text.
+int parseYesNo(const char* text);
+int parseYesNo(std::string_view text);
+
+void setOwnedText(std::string& slot, std::string_view text);
+std::string& copyText(std::string_view text, std::string& destination);
+// Appends "/" and each present part in order: ("a", "b") gives "/a/b".
+std::string& joinPath(std::string& destination, const char* p1 = nullptr, const char* p2 = nullptr,
+                      const char* p3 = nullptr, const char* p4 = nullptr, const char* p5 = nullptr,
+                      const char* p6 = nullptr);
+
+// The standard number readings (`atoi`, `atol`, `atof`): leading white space and
+// a sign are skipped, reading stops at the first character that does not fit,
+// text that is not a number reads as 0. Integers are 32-bit: a digit string
+// beyond the range clamps to the range's end instead of wrapping.
+int readInt(std::string_view text);
+long readLong(std::string_view text);
+double readDouble(std::string_view text);
+
+int copyfile(const std::string& source, const std::string& target);
+int appendWrappedToFile(const std::string& path, std::string_view text, int indent, int width);
+int floatToInt(double x);
+std::string& padRight(std::string& text, int width);
+std::string& justifyText(std::string& text, int width, int mode);
+std::string& trueFalseText(std::string& destination, int flag);
+std::string& yesNoText(std::string& destination, int flag);
+int containsChar(const char* text, char character);
+long fileSize(std::FILE* file);
+void sleepSeconds(int seconds);
+std::string& ordinalSuffix(std::string& destination, int n);
+std::string& monthName(std::string& destination, int month, int offset, int shortForm);
+std::string& capitalise(std::string& text);
+std::string& intToText(int value, std::string& destination, int radix);
+std::string& longToText(long value, std::string& destination, int radix);
+
+}  // namespace vyr
