@@ -1,0 +1,222 @@
+#include "text/fieldparser.h"
+
+#include <cctype>
+#include <cstring>
+
+#include "text/utils.h"
+
+namespace vyr {
+
+namespace {
+
+constexpr std::size_t kMaxTextDestinations = 24;
+constexpr std::size_t kMaxFloatDestinations = 20;
+
+// The text up to its first NUL byte: lines are NUL-terminated texts.
+std::string_view untilNul(std::string_view text) {
+  const void* nul = std::memchr(text.data(), '\0', text.size());
+  if (nul == nullptr) return text;
+  return text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
+}
+
+std::string_view trimmedView(std::string_view text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && std::isspace(static_cast<unsigned char>(text[begin]))) ++begin;
+  while (end > begin && std::isspace(static_cast<unsigned char>(text[end - 1]))) --end;
+  return text.substr(begin, end - begin);
+}
+
+// The state of one walk over a line, shared by the splitting and by
+// fieldPosition so that both follow the same rules. Every index of the line is
+// visited in turn, the terminating NUL included.
+class Walk {
+ public:
+  // What the visited character does to the fields.
+  struct Effect {
+    bool closeQuote = false;  // the field's last character (its closing quote) goes
+    bool boundary = false;    // the current field ends, the next begins
+    bool append = false;      // the character belongs to the current field
+  };
+
+  Walk(char separator, char quote, int collapse)
+      : separator_(separator), quote_(quote), collapse_(collapse != 0), prev_(separator) {}
+
+  [[nodiscard]] bool outsideQuote() const { return quoteStart_ == 0; }
+  [[nodiscard]] char prev() const { return prev_; }
+
+  Effect visit(std::size_t i, char ch) {
+    Effect effect;
+    if (quoteStart_ != 0 && prev_ == quote_ && i > quoteStart_ && (ch == separator_ || ch == '\0')) {
+      quoteStart_ = 0;
+      effect.closeQuote = true;
+    }
+    if (ch == separator_ && quoteStart_ == 0 && (prev_ != separator_ || !collapse_)) {
+      effect.boundary = true;
+    } else {
+      // A NUL, a leading separator and one of a collapsed run are dropped.
+      effect.append = ch != '\0' && !(ch == separator_ && quoteStart_ == 0);
+    }
+    if (quoteStart_ == 0 && prev_ == separator_ && ch == quote_) {
+      quoteStart_ = i + 1;
+      effect.append = false;  // the opening quote is not part of the field
+    }
+    prev_ = ch;
+    return effect;
+  }
+
+ private:
+  char separator_;
+  char quote_;
+  bool collapse_;
+  char prev_;
+  std::size_t quoteStart_ = 0;  // one more than the opening quote's index; 0 outside
+};
+
+}  // namespace
+
+FIELDPARSER::FIELDPARSER(std::string_view line, char separator, char quote, int collapse, int keepBackup,
+                         int trim)
+    : separator_(separator), quote_(quote), collapse_(collapse) {
+  line = untilNul(line);
+  std::string_view working = line;
+  if (keepBackup != 0) {
+    backup_.assign(line);
+    hasBackup_ = true;
+    if (trim != 0) working = trimmedView(line);
+  }
+  split(working);
+}
+
+void FIELDPARSER::split(std::string_view working) {
+  if (working.empty()) return;
+  // The fields never hold more characters than the line.
+  text_.resize(working.size());
+  char* out = text_.data();
+  std::size_t used = 0;
+  std::size_t fieldBegin = 0;
+  Walk walk(separator_, quote_, collapse_);
+  for (std::size_t i = 0; i <= working.size(); ++i) {
+    const char ch = i < working.size() ? working[i] : '\0';
+    const Walk::Effect effect = walk.visit(i, ch);
+    if (effect.closeQuote && used > fieldBegin) --used;
+    if (effect.boundary) {
+      spans_.push_back({fieldBegin, used - fieldBegin});
+      fieldBegin = used;
+    } else if (effect.append) {
+      out[used++] = ch;
+    }
+  }
+  spans_.push_back({fieldBegin, used - fieldBegin});
+  text_.resize(used);
+}
+
+std::string_view FIELDPARSER::field(int n) const {
+  if (n < 1 || n > fieldCount()) return {};
+  const Span& span = spans_[static_cast<std::size_t>(n - 1)];
+  return std::string_view(text_).substr(span.begin, span.size);
+}
+
+std::string* FIELDPARSER::getField(std::string& destination, int n) const {
+  if (n < 1 || n > fieldCount()) {
+    destination.clear();
+    return nullptr;
+  }
+  destination.assign(field(n));
+  return &destination;
+}
+
+int FIELDPARSER::getInt(int* destination, int n) const {
+  if (n < 1 || n > fieldCount()) return 0;
+  const int value = readInt(field(n));
+  if (destination != nullptr) *destination = value;
+  return value;
+}
+
+long FIELDPARSER::getLong(long* destination, int n) const {
+  if (n < 1 || n > fieldCount()) return 0;
+  const long value = readLong(field(n));
+  if (destination != nullptr) *destination = value;
+  return value;
+}
+
+float FIELDPARSER::getFloat(float* destination, int n) const {
+  if (n < 1 || n > fieldCount()) return 0;
+  const auto value = static_cast<float>(readDouble(field(n)));
+  if (destination != nullptr) *destination = value;
+  return value;
+}
+
+double FIELDPARSER::getDouble(double* destination, int n) const {
+  if (n < 1 || n > fieldCount()) return 0;
+  const double value = readDouble(field(n));
+  if (destination != nullptr) *destination = value;
+  return value;
+}
+
+std::string& FIELDPARSER::getLine(std::string& destination) const { return destination = backup_; }
+
+int FIELDPARSER::fieldPosition(int n) const {
+  if (!hasBackup_ || backup_.empty() || n < 1) return -1;
+  Walk walk(separator_, quote_, collapse_);
+  int fieldNumber = 1;
+  for (std::size_t i = 0; i <= backup_.size(); ++i) {
+    const char ch = i < backup_.size() ? backup_[i] : '\0';
+    // Tested before the visit, so that a quoted field starts at its opening quote.
+    if (walk.outsideQuote() && walk.prev() == separator_ && ch != separator_ && fieldNumber == n) {
+      return static_cast<int>(i);
+    }
+    if (walk.visit(i, ch).boundary) ++fieldNumber;
+  }
+  return -1;
+}
+
+int FIELDPARSER::fieldEquals(int n, std::string_view text, int ignoreCase) const {
+  if (n < 1 || n > fieldCount()) return 0;
+  const std::string_view value = field(n);
+  if (value.size() != text.size()) return 0;
+  if (ignoreCase == 0) return value == text ? 1 : 0;
+  // Equal upper-case copies, compared without making them.
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    if (std::toupper(static_cast<unsigned char>(value[i])) !=
+        std::toupper(static_cast<unsigned char>(text[i]))) {
+      return 0;
+    }
+  }
+  return 1;
+}
+
+int FIELDPARSER::getFields(std::initializer_list<std::string*> destinations) const {
+  int received = 0;
+  int k = 0;
+  for (std::string* destination : destinations) {
+    if (static_cast<std::size_t>(k) == kMaxTextDestinations) break;
+    ++k;
+    if (destination != nullptr && getField(*destination, k) != nullptr) ++received;
+  }
+  return received;
+}
+
+int FIELDPARSER::getInts(std::initializer_list<int*> destinations) const {
+  int nonzero = 0;
+  int k = 0;
+  for (int* destination : destinations) {
+    if (static_cast<std::size_t>(k) == kMaxTextDestinations) break;
+    ++k;
+    if (destination != nullptr && getInt(destination, k) != 0) ++nonzero;
+  }
+  return nonzero;
+}
+
+int FIELDPARSER::getFloats(std::initializer_list<float*> destinations) const {
+  int nonzero = 0;
+  int k = 0;
+  for (float* destination : destinations) {
+    if (static_cast<std::size_t>(k) == kMaxFloatDestinations) break;
+    ++k;
+    if (destination != nullptr && getFloat(destination, k) != 0) ++nonzero;
+  }
+  return nonzero;
+}
+
+}  // namespace vyr

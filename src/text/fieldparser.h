@@ -1,0 +1,83 @@
+// Splits one line into fields at a separator character, honouring a quote
+// character, and hands the fields out by 1-based number as text or number.
+//
+// A quote opens a quoted field only as the first character of a field and
+// closes it only when the separator or the end of the line follows; separators
+// inside a quoted part belong to the field. With `collapse` a run of separators
+// counts as one and leading separators are skipped. With `keepBackup` the parser
+// keeps the line exactly as passed in, so that `fieldPosition` can tell where a
+// field starts in it; `trim` (only with `keepBackup`) trims the working copy.
+//
+// Field numbers are 1-based; out-of-range numbers give the empty text, 0, a null
+// result or -1, never a failure. A parser is built for one line and then read.
+//
+// The parser owns its fields and its backup. The line ends at its first NUL
+// byte, if any. Fields may be of any length; splitting is one linear pass that
+// stores all field texts back to back in one owned array.
+#pragma once
+
+#include <cstddef>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vyr {
+
+// The quote byte of parsers that want no quoting: no text of the program holds it.
+inline constexpr char kNoQuote = static_cast<char>(0xAD);
+
+class FIELDPARSER {
+ public:
+  FIELDPARSER(std::string_view line, char separator, char quote, int collapse, int keepBackup, int trim);
+  FIELDPARSER(const FIELDPARSER&) = delete;
+  FIELDPARSER& operator=(const FIELDPARSER&) = delete;
+
+  [[nodiscard]] int fieldCount() const { return static_cast<int>(spans_.size()); }
+  // Field n without copying; the empty text when n is out of range.
+  [[nodiscard]] std::string_view field(int n) const;
+
+  // Copies field n into the destination and answers it; out of range the
+  // destination becomes "" and the answer is null.
+  std::string* getField(std::string& destination, int n) const;
+  // The standard conversions of field n; out of range: 0, destination unchanged.
+  int getInt(int* destination, int n) const;
+  long getLong(long* destination, int n) const;
+  float getFloat(float* destination, int n) const;
+  double getDouble(double* destination, int n) const;
+
+  // The backup line (the empty text without one).
+  std::string& getLine(std::string& destination) const;
+  [[nodiscard]] const std::string& line() const { return backup_; }
+  // 0-based index in the backup where field n starts, or -1.
+  [[nodiscard]] int fieldPosition(int n) const;
+  [[nodiscard]] int fieldEquals(int n, std::string_view text, int ignoreCase) const;
+
+  // Field k into destination k (null destinations are skipped); answers how many
+  // destinations received an existing field. At most 24 destinations.
+  int getFields(std::initializer_list<std::string*> destinations) const;
+  // Field k read with `getInt` into destination k; answers how many readings
+  // were nonzero. At most 24 destinations.
+  int getInts(std::initializer_list<int*> destinations) const;
+  // As `getInts` with `getFloat`; at most 20 destinations.
+  int getFloats(std::initializer_list<float*> destinations) const;
+
+ private:
+  // Where field n lies in `text_`: spans_[n - 1].
+  struct Span {
+    std::size_t begin;
+    std::size_t size;
+  };
+
+  void split(std::string_view working);
+
+  std::string text_;         // the field texts, one after the other
+  std::vector<Span> spans_;  // one per field
+  std::string backup_;
+  bool hasBackup_ = false;
+  char separator_;
+  char quote_;
+  int collapse_;
+};
+
+}  // namespace vyr
