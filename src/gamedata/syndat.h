@@ -1,0 +1,77 @@
+// One table of game data (resources, terrain, races, spells, ...), loaded from a
+// tab-separated file: world, name, second name, extra text per line.
+//
+//   line   := world [TAB name [TAB second [TAB extra [TAB ignored]*]]]
+// Tabs are not collapsed; a column that begins with '"' is quoted. Empty lines
+// are skipped; entries get the keys 1, 2, 3, ... in line order. World 0 makes an
+// entry visible in every world.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "containers/valueobjects.h"
+
+namespace vyr {
+
+class FILES;
+
+// One entry: key = its number in the table; name; second name (the text);
+// world (0: every world); extra text (spells carry their parameter slots there).
+class SYNDATOBJ : public NAMEDOBJECT {
+ public:
+  explicit SYNDATOBJ(int key = 0, int world = 0, std::string_view name = {}, std::string_view text = {},
+                     std::string_view extra = {})
+      : NAMEDOBJECT(key, name, text), world_(world), extra_(extra) {}
+  [[nodiscard]] int getWorld() const { return world_; }
+  std::string& getExtra(std::string& destination) const { return destination = extra_; }
+  [[nodiscard]] const std::string& extra() const { return extra_; }
+
+ private:
+  int world_;
+  std::string extra_;
+};
+
+// A table: owns its entries, held in key order with the keys 1, 2, 3, ... .
+// Besides the list it keeps a name index so that `findName` costs a look-up in
+// a hash map and a walk over the few entries that carry the name, not a walk
+// over the whole table. Invariant: for every upper-cased name or second name,
+// the index holds the (key, world) pairs of the entries carrying it in list
+// order, so the first visible pair is the entry a walk from key 1 would find.
+// Entries enter through `addItem` (which `load` uses) and keep the index up to
+// date; should the list be changed behind its back (entries added or removed
+// with the bare list operations), the index is rebuilt at the next look-up.
+class SYNDAT : public LIST<SYNDATOBJ> {
+ public:
+  SYNDAT() = default;
+
+  // Appends the entries of one file: the archive member `fileName` when an
+  // archive is given (a missing member adds nothing), else dir + "/" + fileName
+  // (a file that gives no lines is fatal). Does not empty the table first.
+  void load(std::string_view dir, std::string_view fileName, FILES* archive);
+  // Writes "%d\t%s\t%s\t%s\n" per entry in key order; fatal when it cannot open.
+  void save(const std::string& path);
+  // The key of the first entry in key order that is visible in `world` and
+  // whose name or second name equals `text` ignoring case; 0 when none.
+  [[nodiscard]] int findName(std::string_view text, int world) const;
+  // Appends an entry with the key count + 1; answers 1, or 0 when the list
+  // refuses it.
+  int addItem(int world, std::string_view name, std::string_view text, std::string_view extra);
+
+ private:
+  using Carriers = std::vector<std::pair<int, int>>;  // (key, world) in list order
+
+  void indexEntry(const SYNDATOBJ& entry);
+  void rebuildIndex();
+
+  // Upper-cased name or second name -> the entries carrying it.
+  std::unordered_map<std::string, Carriers> index_;
+  // How many entries the index covers; differs from count() only when the list
+  // was changed without `addItem`.
+  int indexedCount_ = 0;
+};
+
+}  // namespace vyr

@@ -1,0 +1,195 @@
+// The worlds and the eleven data tables: loading, saving and the world queries.
+#include "gamedata/synworlds.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "archive/files.h"
+#include "text/buffer.h"
+#include "text/fieldparser.h"
+#include "text/utils.h"
+
+namespace vyr {
+
+namespace {
+
+std::string& looseDirectory() {
+  static std::string dir = [] {
+    std::string joined;
+    return joinPath(joined, "data/repository/Vyr", "System");
+  }();
+  return dir;
+}
+
+std::FILE* progressStream(int streamSelector) { return streamSelector == 1 ? stderr : stdout; }
+
+std::string loosePath(const char* fileName) { return SYNWORLDS::directory() + "/" + fileName; }
+
+}  // namespace
+
+const std::string& SYNWORLDS::directory() { return looseDirectory(); }
+
+void SYNWORLDS::setDirectory(std::string_view dir) { looseDirectory() = dir; }
+
+SYNWORLDS::SYNWORLDS(int load, FILES* archive, int streamSelector) {
+  for (auto* slot : {&res, &land, &race, &magic, &spell, &build, &units, &hero, &ships, &art, &place}) {
+    *slot = std::make_unique<SYNDAT>();
+  }
+  verbose_ = 1;
+  if (load == 1) loadAll(archive, streamSelector);
+}
+
+SYNWORLDS::~SYNWORLDS() {
+  for (auto* slot : {&res, &land, &race, &magic, &spell, &build, &units, &hero, &ships, &art, &place}) {
+    slot->reset();
+  }
+  verbose_ = 0;
+  clear();
+}
+
+SYNDAT* SYNWORLDS::table(int index) {
+  SYNDAT* const tables[11] = {res.get(),   land.get(), race.get(),  magic.get(), spell.get(), build.get(),
+                              units.get(), hero.get(), ships.get(), art.get(),   place.get()};
+  return tables[index];
+}
+
+void SYNWORLDS::loadAll(FILES* archive, int streamSelector) {
+  loadWorlds(archive, streamSelector);
+  std::FILE* stream = progressStream(streamSelector);
+  if (verbose_ == 1) std::fprintf(stream, "Loading Up Syntax Data Files ... ");
+  for (int i = 0; i < 11; ++i) table(i)->load(directory(), kTableFiles[i], archive);
+  if (verbose_ == 1) std::fprintf(stream, "Done!\n");
+}
+
+void SYNWORLDS::loadWorlds(FILES* archive, int streamSelector) {
+  std::FILE* stream = progressStream(streamSelector);
+  if (verbose_ == 1) std::fprintf(stream, "Loading World Data ... ");
+  BUFFER buffer;
+  if (archive != nullptr) {
+    archive->extractFile(kWorldFile, buffer);  // a missing member gives no worlds
+  } else {
+    const std::string path = loosePath(kWorldFile);
+    if (buffer.loadBuffer(path, 0, 0) == 0) {
+      std::printf("%s\n", path.c_str());
+      fatalError("Unable to open VYRWORLDS file for reading.");
+    }
+  }
+  const int lines = buffer.lineCount();
+  for (int n = 1; n <= lines; ++n) {
+    const std::string& line = buffer.get(n)->str().text();
+    if (!line.empty()) loadWorldLine(line);
+  }
+  if (verbose_ == 1) std::fprintf(stream, "Done!\n");
+}
+
+// One line of the world file: number, name, games; runs of tabs count as one.
+void SYNWORLDS::loadWorldLine(const std::string& line) {
+  const FIELDPARSER parser(line, '\t', '"', 1, 0, 0);
+  int number = 0;
+  std::string name;
+  if (parser.getInt(&number, 1) == 0 || parser.getField(name, 2) == nullptr) {
+    fatalError("Error Loading World Number.");
+  }
+  WORLDLIST* world = addNew(number);
+  if (world == nullptr) fatalError("Unable to allocate space for WORLDLIST.");
+  world->setName(name);
+  for (int field = 3; field <= parser.fieldCount(); ++field) {
+    int game = 0;
+    if (parser.getInt(&game, field) == 0) fatalError("Unable to load game number.");
+    addGame(number, game);
+  }
+}
+
+void SYNWORLDS::saveAll() {
+  if (verbose_ != 0) std::printf("Saving World Data ... ");
+  std::FILE* file = std::fopen(loosePath(kWorldFile).c_str(), "w");
+  if (file == nullptr) fatalError("Uable to open file VYRWORLDS for writing.");
+  sortByKey();
+  const int worlds = count();
+  for (int position = 1; position <= worlds; ++position) {
+    WORLDLIST& world = *get(position);
+    std::fprintf(file, "%ld\t\"%s\"", static_cast<long>(world.key()), world.name().c_str());
+    world.sortByKey();
+    for (world.first(); world.atEnd() == 0; world.next()) {
+      std::fprintf(file, "\t%ld", static_cast<long>(world.current()->key()));
+    }
+    std::fprintf(file, "\n");
+  }
+  std::fclose(file);
+  if (verbose_ != 0) std::printf("Done!\nSaving Syntax Data Files ... ");
+  for (int i = 0; i < 11; ++i) table(i)->save(loosePath(kTableFiles[i]));
+  if (verbose_ != 0) std::printf("Done!\n");
+}
+
+WORLDLIST* SYNWORLDS::worldWithGame(int game) {
+  const int worlds = count();
+  for (int position = 1; position <= worlds; ++position) {
+    WORLDLIST* world = get(position);
+    if (world->seek(game) != 0) return world;
+  }
+  return nullptr;
+}
+
+int SYNWORLDS::worldOfGame(int game) {
+  const WORLDLIST* world = worldWithGame(game);
+  return world != nullptr ? world->key() : 0;
+}
+
+std::string* SYNWORLDS::worldNameOfGame(std::string& destination, int game) {
+  const WORLDLIST* world = worldWithGame(game);
+  if (world == nullptr) return nullptr;
+  world->getName(destination);
+  return &destination;
+}
+
+int SYNWORLDS::addWorld(const char* name, int* worldOut) {
+  if (name == nullptr) fatalError("Unable to add world name.");
+  int worlds = count();
+  for (int position = 1; position <= worlds; ++position) {
+    const WORLDLIST* world = get(position);
+    if (compareNoCase(world->name(), name) == 0) {
+      if (worldOut != nullptr) *worldOut = world->key();
+      return 0;
+    }
+  }
+  int number = 1;
+  if (worlds > 0) {
+    sortByKey();
+    number = get(worlds)->key() + 1;
+  }
+  WORLDLIST* world = addNew(number);
+  if (world == nullptr) fatalError("Unable to add world to the world list.");
+  world->setName(name);
+  if (worldOut != nullptr) *worldOut = number;
+  return 1;
+}
+
+void SYNWORLDS::addGame(int world, int game) {
+  WORLDLIST* target = find(world);
+  if (target == nullptr) fatalError("Rquested World Number Does Not Exist.");
+  if (target->addNew(game) == nullptr) fatalError("Unable to add the game number to world list.");
+}
+
+void SYNWORLDS::collectGames(OBJECTLIST* target) {
+  if (target == nullptr) return;
+  target->clear();
+  const int worlds = count();
+  for (int position = 1; position <= worlds; ++position) {
+    WORLDLIST& world = *get(position);
+    for (world.first(); world.atEnd() == 0; world.next()) {
+      if (target->addNew(world.current()->key()) == nullptr) {
+        fatalError("Unable to allocate memory to the game object.");
+      }
+    }
+  }
+  target->sortByKey();
+}
+
+void SYNWORLDS::registerFiles(FILES& archive) {
+  const std::string dir = directory() + "/";
+  archive.addFile(dir, kWorldFile);
+  for (const char* fileName : kTableFiles) archive.addFile(dir, fileName);
+}
+
+}  // namespace vyr

@@ -1,0 +1,75 @@
+// The worlds of the game and the eleven data tables.
+//
+// World file, one world per line, tabs collapsed:
+//   line := number TAB name (TAB game)*
+// The name is written in double quotes; numbers must not read as 0.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "containers/list.h"
+#include "gamedata/syndat.h"
+
+namespace vyr {
+
+class FILES;
+
+// One world: key = world number; a name (empty when it has none); the games
+// as bare keys in key order. Owns its game elements.
+class WORLDLIST : public OBJECT, public OBJECTLIST {
+ public:
+  explicit WORLDLIST(int key = 0, std::string_view name = {}) : OBJECT(key), name_(name) {}
+  void setName(std::string_view text) { name_ = text; }
+  std::string& getName(std::string& destination) const { return destination = name_; }
+  [[nodiscard]] const std::string& name() const { return name_; }
+
+ private:
+  std::string name_;
+};
+
+// The worlds, in ascending world number, and the eleven data tables, which it
+// owns and creates in its constructor (they are never null). `verbose` 1 makes
+// loading print progress messages on the chosen stream (1: standard error,
+// else standard output); any nonzero `verbose` makes saving print them on
+// standard output.
+class SYNWORLDS : public LIST<WORLDLIST> {
+ public:
+  // The directory of the loose data files; /data/repository/Vyr/System unless
+  // set (tests and tools point it elsewhere).
+  static const std::string& directory();
+  static void setDirectory(std::string_view dir);
+
+  SYNWORLDS(int load, FILES* archive, int streamSelector);
+  ~SYNWORLDS() override;
+
+  void setVerbose(int flag) { verbose_ = flag; }
+  void loadAll(FILES* archive, int streamSelector);
+  void loadWorlds(FILES* archive, int streamSelector);
+  void saveAll();
+  int worldOfGame(int game);
+  std::string* worldNameOfGame(std::string& destination, int game);
+  int addWorld(const char* name, int* worldOut);
+  void addGame(int world, int game);
+  void collectGames(OBJECTLIST* target);
+  void registerFiles(FILES& archive);
+
+  // The file names, in load order: the world file, then the eleven tables.
+  static constexpr const char* kWorldFile = "vyrworld.dat";
+  static constexpr const char* kTableFiles[11] = {
+      "vyrres.dat",   "vyrland.dat", "vyrrace.dat",  "vyrmagic.dat", "vyrspell.dat", "vyrbuild.dat",
+      "vyrunits.dat", "vyrhero.dat", "vyrships.dat", "vyrart.dat",   "vyrplace.dat"};
+
+  std::unique_ptr<SYNDAT> res, land, race, magic, spell, build, units, hero, ships, art, place;
+
+ private:
+  SYNDAT* table(int index);  // 0..10 in load order
+  void loadWorldLine(const std::string& line);
+  WORLDLIST* worldWithGame(int game);  // the lowest-numbered world that has it
+
+  int verbose_ = 1;
+};
+
+}  // namespace vyr
