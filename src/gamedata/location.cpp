@@ -50,7 +50,9 @@ std::string& LOCATION::toText(std::string& destination) const {
 }
 
 std::string& LOCATION::toParenText(std::string& destination) const {
-  return destination = "(" + pairText(region(), shire()) + ")";
+  destination.assign(1, '(');
+  destination += pairText(region(), shire());
+  return destination += ')';
 }
 
 int LOCATION::parseLocation(std::string_view text) {
@@ -109,7 +111,9 @@ std::string& LOCATIONLIST::listParenText(std::string& destination) {
   for (int position = 1; position <= locations; ++position) {
     if (position > 1) destination += ' ';
     const LOCATION& location = *get(position);
-    destination += "(" + pairText(location.region(), location.shire()) + ")";
+    destination += '(';
+    destination += pairText(location.region(), location.shire());
+    destination += ')';
   }
   return destination;
 }
