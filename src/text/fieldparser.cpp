@@ -158,17 +158,28 @@ std::string& FIELDPARSER::getLine(std::string& destination) const { return desti
 
 int FIELDPARSER::fieldPosition(int n) const {
   if (!hasBackup_ || backup_.empty() || n < 1) return -1;
+  if (!positionsKnown_) findPositions();
+  return n <= static_cast<int>(positions_.size()) ? positions_[n - 1] : -1;
+}
+
+// One walk over the backup finds where every field starts: the first index at
+// which the walk stands outside a quote, right after a separator, on a
+// character that is not one, while the running field number is that field's.
+// Fields that never meet the condition (an empty field between two
+// separators) have no position.
+void FIELDPARSER::findPositions() const {
+  positionsKnown_ = true;
   Walk walk(separator_, quote_, collapse_);
   int fieldNumber = 1;
   for (std::size_t i = 0; i <= backup_.size(); ++i) {
     const char ch = i < backup_.size() ? backup_[i] : '\0';
     // Tested before the visit, so that a quoted field starts at its opening quote.
-    if (walk.outsideQuote() && walk.prev() == separator_ && ch != separator_ && fieldNumber == n) {
-      return static_cast<int>(i);
+    if (walk.outsideQuote() && walk.prev() == separator_ && ch != separator_) {
+      if (static_cast<int>(positions_.size()) < fieldNumber) positions_.resize(fieldNumber, -1);
+      if (positions_[fieldNumber - 1] == -1) positions_[fieldNumber - 1] = static_cast<int>(i);
     }
     if (walk.visit(i, ch).boundary) ++fieldNumber;
   }
-  return -1;
 }
 
 int FIELDPARSER::fieldEquals(int n, std::string_view text, int ignoreCase) const {

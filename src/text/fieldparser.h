@@ -70,11 +70,15 @@ class FIELDPARSER {
   };
 
   void split(std::string_view working);
+  void findPositions() const;
 
   std::string text_;         // the field texts, one after the other
   std::vector<Span> spans_;  // one per field
   std::string backup_;
   bool hasBackup_ = false;
+  // Where each field starts in the backup, found on the first `fieldPosition`.
+  mutable std::vector<int> positions_;
+  mutable bool positionsKnown_ = false;
   char separator_;
   char quote_;
   int collapse_;
