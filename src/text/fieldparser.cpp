@@ -14,6 +14,7 @@ constexpr std::size_t kMaxFloatDestinations = 20;
 
 // The text up to its first NUL byte: lines are NUL-terminated texts.
 std::string_view untilNul(std::string_view text) {
+  if (text.empty()) return text;  // an empty view may have no data at all
   const void* nul = std::memchr(text.data(), '\0', text.size());
   if (nul == nullptr) return text;
   return text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));

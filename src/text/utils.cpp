@@ -415,7 +415,7 @@ double readDouble(std::string_view text) {
   const std::size_t end = std::min(text.find('\0'), text.size());
   if (end < kShort) {
     char copy[kShort];
-    std::memcpy(copy, text.data(), end);
+    if (end > 0) std::memcpy(copy, text.data(), end);
     copy[end] = '\0';
     return std::strtod(copy, nullptr);
   }
