@@ -1,0 +1,150 @@
+#!/usr/bin/env bash
+# Runs one end-to-end case of the checker program and compares, byte for byte,
+# its standard output, standard error, exit status and the files it leaves.
+#
+#   run_case.sh VYRSYN CASE_DIR [DEFAULT_ARCHIVE [VYRPACK]]
+#
+# A case directory holds:
+#   args              one argument per line (after the program name); missing or empty: none
+#   stdin             fed to standard input (otherwise nothing)
+#   setup             optional bash script run in the work directory before the run
+#                     ($STDIN names the file that becomes standard input)
+#   archive           optional: name of a data set under tests/e2e/data/<set>/, packed with
+#                     VYRPACK into the archive beside the program
+#   expected.stdout, expected.stderr, expected.status
+#   expected.files/   files that must exist after the run with exactly these bytes
+#   expected.absent   names (one a line) that must not exist after the run
+#   anything else     copied into the work directory: the input files the args name
+#
+# The program runs as <tmp>/bin/VyrSyn beside its archive (the case's data set,
+# else DEFAULT_ARCHIVE when it exists, else none), with the work directory, a
+# fresh copy of the case's input files, as its current directory.
+#
+# VYR_UPDATE_GOLDEN=1 writes the expected.* files from the run instead of
+# comparing (expected.files/ is refreshed for the names already in it).
+set -uo pipefail
+
+if [[ $# -lt 2 ]]; then
+  echo "usage: $0 VYRSYN CASE_DIR [DEFAULT_ARCHIVE [VYRPACK]]" >&2
+  exit 2
+fi
+vyrsyn=$(realpath "$1")
+case_dir=$(realpath "$2")
+default_archive=${3:-}
+vyrpack=${4:-}
+data_root=$(dirname "$(dirname "$case_dir")")/data
+case_name=$(basename "$case_dir")
+
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/vyr-e2e-$case_name.XXXXXX") || exit 2
+trap 'chmod -R u+rwX "$tmp" 2>/dev/null; rm -rf "$tmp"' EXIT
+mkdir "$tmp/bin" "$tmp/work" "$tmp/result"
+
+# --- the program and its archive -------------------------------------------
+cp "$vyrsyn" "$tmp/bin/VyrSyn" || exit 2
+if [[ -f "$case_dir/archive" ]]; then
+  set_name=$(head -n 1 "$case_dir/archive")
+  if [[ -z "$vyrpack" || ! -x "$vyrpack" ]]; then
+    echo "case $case_name needs data set '$set_name' but no vyrpack tool was given" >&2
+    exit 2
+  fi
+  "$vyrpack" create --force "$tmp/bin/syntax.dat" "$data_root/$set_name" >/dev/null </dev/null || {
+    echo "vyrpack could not pack $data_root/$set_name" >&2
+    exit 2
+  }
+elif [[ -n "$default_archive" && -f "$default_archive" ]]; then
+  cp "$default_archive" "$tmp/bin/syntax.dat" || exit 2
+fi
+
+# --- the work directory, arguments and standard input ------------------------
+shopt -s dotglob nullglob
+for entry in "$case_dir"/*; do
+  case $(basename "$entry") in
+    args | stdin | setup | archive | expected.*) ;;
+    *) cp -a "$entry" "$tmp/work/" || exit 2 ;;
+  esac
+done
+shopt -u dotglob nullglob
+
+args=()
+if [[ -f "$case_dir/args" ]]; then
+  mapfile -t args <"$case_dir/args"
+fi
+stdin_file="$tmp/stdin"
+if [[ -f "$case_dir/stdin" ]]; then cp "$case_dir/stdin" "$stdin_file"; else : >"$stdin_file"; fi
+
+if [[ -f "$case_dir/setup" ]]; then
+  (cd "$tmp/work" && STDIN="$stdin_file" bash "$case_dir/setup") </dev/null || {
+    echo "setup of case $case_name failed" >&2
+    exit 2
+  }
+fi
+
+# --- the run -----------------------------------------------------------------
+runner=()
+command -v timeout >/dev/null && runner=(timeout 120)
+(cd "$tmp/work" && "${runner[@]}" "$tmp/bin/VyrSyn" "${args[@]}" \
+  <"$stdin_file" >"$tmp/result/stdout" 2>"$tmp/result/stderr")
+echo "$?" >"$tmp/result/status"
+
+# --- golden update -------------------------------------------------------------
+if [[ "${VYR_UPDATE_GOLDEN:-0}" == 1 ]]; then
+  for stream in stdout stderr status; do cp "$tmp/result/$stream" "$case_dir/expected.$stream"; done
+  if [[ -d "$case_dir/expected.files" ]]; then
+    for expected in "$case_dir/expected.files"/*; do
+      name=$(basename "$expected")
+      if [[ -f "$tmp/work/$name" ]]; then
+        cp "$tmp/work/$name" "$expected"
+      else
+        echo "$case_name: $name was not written; expected.files/$name left as it was" >&2
+      fi
+    done
+  fi
+  echo "$case_name: expected files written"
+  exit 0
+fi
+
+# --- the comparison ---------------------------------------------------------------
+failed=0
+compare() {  # compare WHAT EXPECTED ACTUAL
+  if ! cmp -s "$2" "$3"; then
+    echo "=== $case_name: $1 differs (--- expected, +++ actual)"
+    diff -u --text --label expected --label actual "$2" "$3" | head -n 200
+    failed=1
+  fi
+}
+for stream in stdout stderr status; do
+  if [[ -f "$case_dir/expected.$stream" ]]; then
+    compare "$stream" "$case_dir/expected.$stream" "$tmp/result/$stream"
+  else
+    echo "=== $case_name: expected.$stream is missing; the run gave:"
+    cat "$tmp/result/$stream"
+    failed=1
+  fi
+done
+if [[ -d "$case_dir/expected.files" ]]; then
+  for expected in "$case_dir/expected.files"/*; do
+    name=$(basename "$expected")
+    if [[ -f "$tmp/work/$name" ]]; then
+      compare "file $name" "$expected" "$tmp/work/$name"
+    else
+      echo "=== $case_name: file $name was not written"
+      failed=1
+    fi
+  done
+fi
+if [[ -f "$case_dir/expected.absent" ]]; then
+  while IFS= read -r name; do
+    [[ -z "$name" ]] && continue
+    if [[ -e "$tmp/work/$name" || -L "$tmp/work/$name" ]]; then
+      echo "=== $case_name: $name exists but must not"
+      failed=1
+    fi
+  done <"$case_dir/expected.absent"
+fi
+stray=$(cd "$tmp/work" && find . -name '.*.??????' -print)
+if [[ -n "$stray" ]]; then
+  echo "=== $case_name: temporary files were left behind: $stray"
+  failed=1
+fi
+if [[ $failed == 0 ]]; then echo "$case_name: passed"; fi
+exit $failed
