@@ -1,0 +1,37 @@
+#include "checker/commandtable.h"
+
+#include <cctype>
+
+namespace vyr {
+
+namespace {
+bool isWhite(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+}  // namespace
+
+void splitWords(std::string_view text, std::vector<std::string_view>& words) {
+  words.clear();
+  std::size_t i = 0;
+  while (i < text.size()) {
+    while (i < text.size() && isWhite(text[i])) ++i;
+    const std::size_t start = i;
+    while (i < text.size() && !isWhite(text[i])) ++i;
+    if (i > start) words.push_back(text.substr(start, i - start));
+  }
+}
+
+COMMANDTABLE::COMMANDTABLE(std::unique_ptr<BUFFER> lines) : lines_(std::move(lines)) {
+  words_.resize(lines_->lineCount());
+  for (int n = 1; n <= lines_->lineCount(); ++n) {
+    Words& words = words_[n - 1];
+    splitWords(lines_->lineString(n)->text(), words);
+    if (words.size() >= 2) index_[std::string(words[1])].push_back(&words);
+  }
+}
+
+const std::vector<const COMMANDTABLE::Words*>& COMMANDTABLE::variants(std::string_view command) const {
+  static const std::vector<const Words*> kNone;
+  const auto found = index_.find(command);
+  return found == index_.end() ? kNone : found->second;
+}
+
+}  // namespace vyr

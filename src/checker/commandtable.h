@@ -1,0 +1,49 @@
+// The command table "vyrsyn.dat": after two header lines, one line per variant
+// of an order:
+//   line := scope command slot*
+// scope is S (shire order), G (global), C (city) or anything else (no rule);
+// the command is upper case; each slot is a keyword (upper-case letters only),
+// a parameter kind (lower case), or one of the markers "*", "." and "#".
+//
+// COMMANDTABLE owns the table's lines and an index from command name to its
+// variants in table order. The index answers exactly what a scan of the table
+// would: the lines whose second word equals the command exactly.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "text/buffer.h"
+
+namespace vyr {
+
+class COMMANDTABLE {
+ public:
+  // Takes the loaded table; its two header lines must already be gone.
+  explicit COMMANDTABLE(std::unique_ptr<BUFFER> lines);
+  COMMANDTABLE(const COMMANDTABLE&) = delete;
+  COMMANDTABLE& operator=(const COMMANDTABLE&) = delete;
+
+  // The words of every variant of the command, in table order; empty when the
+  // command is not in the table.
+  using Words = std::vector<std::string_view>;
+  [[nodiscard]] const std::vector<const Words*>& variants(std::string_view command) const;
+  [[nodiscard]] const BUFFER& lines() const { return *lines_; }
+
+ private:
+  struct Hash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+  };
+  std::unique_ptr<BUFFER> lines_;
+  std::vector<Words> words_;  // views into the lines' texts, which never change
+  std::unordered_map<std::string, std::vector<const Words*>, Hash, std::equal_to<>> index_;
+};
+
+// Splits a text into its white-space separated words.
+void splitWords(std::string_view text, std::vector<std::string_view>& words);
+
+}  // namespace vyr

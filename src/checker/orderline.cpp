@@ -1,0 +1,175 @@
+// Checking one order line: echo, variant selection, scope, the slot walk over
+// the variant's parameter slots, surplus fields and SHIRE tracking.
+#include <string>
+
+#include "checker/commandtable.h"
+#include "checker/syntax.h"
+#include "text/utils.h"
+
+namespace vyr {
+
+namespace {
+
+bool isUpperWord(std::string_view word) {
+  if (word.empty()) return false;
+  for (const char c : word) {
+    if (!std::isupper(static_cast<unsigned char>(c))) return false;
+  }
+  return true;
+}
+
+bool startsWith(std::string_view text, char c) { return !text.empty() && text.front() == c; }
+
+// Word k (1-based) of a variant; the empty text past its end.
+std::string_view wordAt(const std::vector<std::string_view>& words, int k) {
+  return k >= 1 && k <= static_cast<int>(words.size()) ? words[k - 1] : std::string_view();
+}
+
+}  // namespace
+
+// Implemented with the process-wide table in syntax.cpp's translation unit.
+const COMMANDTABLE* sharedCommandTable();
+
+void SYNTAX::addCheckLine(const FIELDPARSER& parser, int n, std::string_view message) {
+  const int pos = parser.fieldPosition(n);
+  std::string line;
+  if (pos == -1) {
+    line.assign(1, '#');
+    line.append(parser.line().size(), '-');
+  } else if (pos > 1) {
+    line.assign(1, '#');
+    line.append(static_cast<std::size_t>(pos - 2), '-');
+  }
+  line += "> ";
+  line += message;
+  output_->addLine(line);
+}
+
+void SYNTAX::report(const FIELDPARSER& parser, int field, std::string_view message, int isWarning) {
+  addCheckLine(parser, field, message);
+  if (isWarning) {
+    ++warnings_;
+  } else {
+    ++errors_;
+  }
+  if (sink_ != nullptr) {
+    sink_->finding(currentLine_, field, parser.fieldPosition(field), parser.line(), message, isWarning);
+  }
+}
+
+int SYNTAX::checkOrderLine(const FIELDPARSER& parser) {
+  output_->addLine(parser.line());
+  const std::string_view first = parser.field(1);
+  if (parser.fieldCount() == 0 || startsWith(first, ';')) return errors_ > 0 || warnings_ > 0 ? 1 : 0;
+
+  int s = 0;
+  std::string_view command = first;
+  if (startsWith(first, '@')) {
+    if (first.size() == 1) {
+      s = 1;
+      if (parser.fieldCount() < 2 || startsWith(parser.field(2), ';')) return 0;
+      command = parser.field(2);
+    } else {
+      command = first.substr(1);
+    }
+  }
+  std::string upper;
+  toUpperCopy(upper, command);
+  loadSyntaxData(0, 0);
+
+  if (const auto* variant = selectVariant(parser, upper, s)) {
+    SLOTWALK walk;
+    walk.words = *variant;
+    walk.e = 2 + s;
+    checkScope(parser, wordAt(walk.words, 1));
+    walkSlots(parser, walk);
+    checkExtraFields(parser, walk);
+  }
+
+  if (parser.fieldEquals(1, "SHIRE", 1)) {
+    if (errors_ == 1) {
+      currentShire_.setLocation(1, 1);
+    } else {
+      currentShire_.parseLocation(parser.field(2));
+    }
+  }
+  return errors_ > 0 || warnings_ > 0 ? 1 : 0;
+}
+
+// The first variant, in table order, whose keywords all match the order's
+// fields; reports the line's error and answers null when there is none.
+const std::vector<std::string_view>* SYNTAX::selectVariant(const FIELDPARSER& parser,
+                                                           std::string_view command, int s) {
+  int rejected = -1;
+  for (const auto* variant : sharedCommandTable()->variants(command)) {
+    bool matches = true;
+    for (int k = 3; k <= static_cast<int>(variant->size()) && matches; ++k) {
+      const std::string_view word = (*variant)[k - 1];
+      if (isUpperWord(word) && !parser.fieldEquals(k - 1 + s, word, 1)) matches = false;
+    }
+    if (matches) return variant;
+    ++rejected;
+  }
+  report(parser, 1, rejected > 0 ? "ERROR: Missing One Or More Command Parameters." : "ERROR: Unrecognized Command.",
+         0);
+  return nullptr;
+}
+
+void SYNTAX::checkScope(const FIELDPARSER& parser, std::string_view scope) {
+  const bool underShire = currentShire_.key() != 0;
+  if (compareNoCase(scope, "S") == 0 && !underShire) {
+    report(parser, 1, "ERROR: Shire Type Order Is Not Under A SHIRE Order.", 0);
+  } else if (compareNoCase(scope, "G") == 0 && underShire) {
+    report(parser, 1, "WARNING: Global Orders Do Not Need To Be Under A Shire Orders.", 1);
+  } else if (compareNoCase(scope, "C") == 0 && underShire) {
+    report(parser, 1, "WARNING: City Orders Do Not Need To Be Under A Shire Order.", 1);
+  }
+}
+
+void SYNTAX::walkSlots(const FIELDPARSER& parser, SLOTWALK& walk) {
+  while (walk.p <= static_cast<int>(walk.words.size()) && !walk.done) {
+    const std::string_view slot = wordAt(walk.words, walk.p);
+    if (!isUpperWord(slot)) {
+      const std::string_view text = parser.field(walk.e);
+      const bool missing = parser.fieldCount() < walk.e;
+      std::string_view kind = slot;
+      if (slot == ".") {
+        walk.repeat = true;
+        kind = wordAt(walk.words, walk.p - 1);
+      }
+      if (slot == "*") {
+        ++walk.p;
+        kind = wordAt(walk.words, walk.p);
+        walk.optional = true;
+      }
+      const bool anyOptional = walk.repeat || walk.optional;
+      if (wordAt(walk.words, walk.p) == "#" || (anyOptional && missing)) {
+        walk.done = true;
+      } else if (startsWith(text, ';')) {
+        if (!anyOptional) report(parser, walk.e, "ERROR: Expected More Parameters, Found Comment.", 0);
+        walk.done = true;
+      } else if (walk.ground) {
+        report(parser, walk.e, "ERROR: No More Parameters Allowed After GROUND.", 0);
+        walk.done = true;
+      } else if (missing) {
+        report(parser, walk.e, "ERROR: Expected More Parameters.", 0);
+        walk.done = true;
+      } else {
+        validateParameter(parser, kind, walk.e, walk);
+      }
+      if (walk.done) break;
+    }
+    ++walk.e;
+    if (!walk.repeat) ++walk.p;
+  }
+}
+
+void SYNTAX::checkExtraFields(const FIELDPARSER& parser, const SLOTWALK& walk) {
+  const bool freeText = !walk.words.empty() && walk.words.back() == "#";
+  for (int e = walk.e; parser.fieldCount() >= e; ++e) {
+    if (startsWith(parser.field(e), ';') || freeText) break;
+    report(parser, e, "WARNING: Extra Parameter Supplied.", 1);
+  }
+}
+
+}  // namespace vyr

@@ -1,0 +1,167 @@
+// The checker's set-up (the shared command table and game data) and the check
+// pass over a whole orders buffer.
+#include "checker/syntax.h"
+
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <string>
+
+#include "archive/files.h"
+#include "checker/commandtable.h"
+#include "driver/args.h"
+#include "gamedata/synworlds.h"
+#include "text/utils.h"
+
+namespace vyr {
+
+namespace {
+
+// Process-wide data shared by all SYNTAX objects.
+std::unique_ptr<COMMANDTABLE> commandTable;
+std::unique_ptr<SYNWORLDS> sharedGameData;
+std::string archiveOverride;
+
+const char kArchiveName[] = "syntax.dat";
+const char kGameNumberWarning[] =
+    "Warning: Game Number Specified Invalid. Using data that is common to all worlds of Vyr. \n ";
+
+// The directory of the running executable, with its final '/', or "".
+std::string executableDirectory() {
+  std::string path(PATH_MAX, '\0');
+  const ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
+  if (length <= 0) return {};
+  path.resize(static_cast<std::size_t>(length));
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// "syntax.dat" beside the program. A program started through the search path
+// has no directory in its name: look beside the real executable first, then in
+// the current directory.
+std::string archivePath() {
+  if (!archiveOverride.empty()) return archiveOverride;
+  std::string directory;
+  ARGS().programDirectory(directory);
+  if (directory.empty()) {
+    const std::string beside = executableDirectory() + kArchiveName;
+    if (!executableDirectory().empty() && fileExists(beside)) return beside;
+  }
+  return directory + kArchiveName;
+}
+
+}  // namespace
+
+SYNTAX::SYNTAX(int useArchive, int streamSelector) {
+  loadSyntaxData(useArchive, streamSelector);
+  currentShire_.setKey(0);
+}
+
+SYNTAX::~SYNTAX() { output_ = nullptr; }
+
+void SYNTAX::setArchivePath(std::string_view path) { archiveOverride = path; }
+
+SYNWORLDS* SYNTAX::gameData() { return sharedGameData.get(); }
+
+void SYNTAX::loadSyntaxData(int useArchive, int streamSelector) {
+  std::unique_ptr<FILES> archive;
+  if (useArchive != 0 && (!commandTable || !sharedGameData)) {
+    archive = std::make_unique<FILES>(archivePath());
+    archive->loadFiles();
+  }
+  if (!commandTable) {
+    auto lines = std::make_unique<BUFFER>();
+    if (archive) {
+      archive->extractFile("vyrsyn.dat", *lines);
+    } else if (lines->loadBuffer(SYNWORLDS::directory() + "/vyrsyn.dat", 0, 1) == 0) {
+      fatalError("Unable to load the syntax checker data file.");
+    }
+    (void)lines->deleteLine(1);
+    (void)lines->deleteLine(1);
+    commandTable = std::make_unique<COMMANDTABLE>(std::move(lines));
+  }
+  if (!sharedGameData) {
+    sharedGameData = std::make_unique<SYNWORLDS>(0, nullptr, streamSelector);
+    sharedGameData->setVerbose(0);
+    sharedGameData->loadAll(archive.get(), streamSelector);
+  }
+}
+
+void SYNTAX::releaseSyntaxData() {
+  commandTable.reset();
+  sharedGameData.reset();
+}
+
+int SYNTAX::prepareOrders(BUFFER& in) {
+  for (int n = 1; n <= in.lineCount(); ++n) {
+    STRING* line = in.lineString(n);
+    line->expandTabs(8);
+    std::string text = line->text();
+    const std::size_t semicolon = text.find(';');
+    if (semicolon != std::string::npos && semicolon > 0 && text[semicolon - 1] != ' ') {
+      text.insert(semicolon, 1, ' ');
+    }
+    trimText(text);
+    line->setText(text);
+  }
+  return in.lineCount();
+}
+
+int SYNTAX::checkOrders(BUFFER* in, BUFFER* out, int* errorCount, int* warningCount, int gameNo) {
+  *errorCount = 0;
+  *warningCount = 0;
+  errors_ = 0;
+  warnings_ = 0;
+  int results = 0;
+  if (out == nullptr || in == nullptr) return 0;
+  output_ = out;
+  loadSyntaxData(0, 0);
+
+  world_ = sharedGameData->worldOfGame(gameNo);
+  if (world_ == 0) {
+    out->addWrappedText("", kGameNumberWarning, 2, 70, 0, "#> ");
+    ++warnings_;
+    ++results;
+    if (sink_ != nullptr) {
+      sink_->finding(0, 1, 0, "",
+                     "Warning: Game Number Specified Invalid. Using data that is common to all worlds of Vyr.", 1);
+    }
+  }
+
+  int first = 1;
+  const int header = in->findLine("#VYR", 0);
+  if (header != 0) {
+    out->addLine(in->lineString(header)->text());
+    first = header + 1;
+  }
+  std::string indented;
+  for (int n = first; n <= in->lineCount(); ++n) {
+    const STRING* line = in->lineString(n);
+    if (line->isEmpty()) {
+      out->addLine("");
+      continue;
+    }
+    if (line->wordEquals(1, "#END", 1)) {
+      out->addLine(line->text());
+      break;
+    }
+    indented.assign("  ");
+    indented += line->text();
+    const FIELDPARSER parser(indented, ' ', '"', 1, 1, 1);
+    currentLine_ = n;
+    results += checkOrderLine(parser);
+  }
+  currentLine_ = 0;
+  *errorCount = errors_;
+  *warningCount = warnings_;
+  return results > 0 ? 1 : 0;
+}
+
+}  // namespace vyr
+
+namespace vyr {
+
+const COMMANDTABLE* sharedCommandTable() { return commandTable.get(); }
+
+}  // namespace vyr

@@ -1,0 +1,97 @@
+// The checker: checks a player's orders buffer line by line against the command
+// table and the game data, and writes the orders with their check lines into an
+// output buffer.
+//
+// The command table and the game data are shared by all SYNTAX objects of the
+// process: the first object loads them (`loadSyntaxData`), `releaseSyntaxData`
+// destroys them. A SYNTAX object does not own its output buffer.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "gamedata/location.h"
+#include "text/buffer.h"
+#include "text/fieldparser.h"
+
+namespace vyr {
+
+class SYNWORLDS;
+class COMMANDTABLE;
+
+// Told of every error and warning as it is reported, besides the check line.
+class FINDINGSINK {
+ public:
+  virtual ~FINDINGSINK() = default;
+  // line: the input buffer's line number (0 for the game-number warning);
+  // field: the field number; position: where the field starts in the echoed
+  // line, -1 when the field is missing; echo: the echoed line.
+  virtual void finding(int line, int field, int position, std::string_view echo, std::string_view message,
+                       int isWarning) = 0;
+};
+
+class SYNTAX {
+ public:
+  // useArchive 1: data from "syntax.dat" beside the program; 0: loose files.
+  // streamSelector 1: progress of the data load on standard error, else standard output.
+  SYNTAX(int useArchive, int streamSelector);
+  ~SYNTAX();
+  SYNTAX(const SYNTAX&) = delete;
+  SYNTAX& operator=(const SYNTAX&) = delete;
+
+  static void loadSyntaxData(int useArchive, int streamSelector);
+  static void releaseSyntaxData();
+  // The archive to load instead of "syntax.dat" beside the program ("" for that).
+  static void setArchivePath(std::string_view path);
+  static SYNWORLDS* gameData();
+
+  // Normalises every line in place: tabs to eight spaces, a space before a glued
+  // first ';', trimmed. Answers the number of lines.
+  int prepareOrders(BUFFER& in);
+  // Copies the orders between the header and end lines into `out` with their
+  // check lines; answers 1 when anything was reported.
+  int checkOrders(BUFFER* in, BUFFER* out, int* errorCount, int* warningCount, int gameNo);
+  // Checks one order line, already split into fields; answers 1 when errors or
+  // warnings have been counted in the pass so far.
+  int checkOrderLine(const FIELDPARSER& parser);
+  // Appends one check line for field n of the parser's line to the output.
+  void addCheckLine(const FIELDPARSER& parser, int n, std::string_view message);
+
+  void setFindingSink(FINDINGSINK* sink) { sink_ = sink; }
+  [[nodiscard]] int errors() const { return errors_; }
+  [[nodiscard]] int warnings() const { return warnings_; }
+  [[nodiscard]] int world() const { return world_; }
+
+ private:
+  // The state of one slot walk over a variant's words.
+  struct SLOTWALK {
+    std::vector<std::string_view> words;  // word k of the variant is words[k - 1]
+    int p = 3;
+    int e = 2;
+    bool repeat = false;
+    bool optional = false;
+    bool ground = false;
+    bool done = false;
+  };
+
+  void report(const FIELDPARSER& parser, int field, std::string_view message, int isWarning);
+  const std::vector<std::string_view>* selectVariant(const FIELDPARSER& parser, std::string_view command,
+                                                     int s);
+  void checkScope(const FIELDPARSER& parser, std::string_view scope);
+  void walkSlots(const FIELDPARSER& parser, SLOTWALK& walk);
+  void checkExtraFields(const FIELDPARSER& parser, const SLOTWALK& walk);
+  void validateParameter(const FIELDPARSER& parser, std::string_view kind, int e, SLOTWALK& walk);
+  void spliceSpell(int spellKey, SLOTWALK& walk);
+
+  LOCATION currentShire_;
+  BUFFER* output_ = nullptr;
+  int errors_ = 0;
+  int warnings_ = 0;
+  int world_ = 0;
+  FINDINGSINK* sink_ = nullptr;
+  int currentLine_ = 0;
+};
+
+}  // namespace vyr
