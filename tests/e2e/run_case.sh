@@ -141,6 +141,28 @@ if [[ -f "$case_dir/expected.absent" ]]; then
     fi
   done <"$case_dir/expected.absent"
 fi
+# --- checking the output again gives it again --------------------------------------
+# A completed run's output (standard output, else the one expected file), checked
+# once more as an orders file with the same game number, must come back unchanged.
+if [[ $(basename "$1") == VyrSyn && $(cat "$tmp/result/status") == 0 ]]; then
+  output=""
+  if [[ -s "$tmp/result/stdout" ]]; then
+    output="$tmp/result/stdout"
+  elif [[ -d "$case_dir/expected.files" ]]; then
+    for expected in "$case_dir/expected.files"/*; do
+      [[ -s "$tmp/work/$(basename "$expected")" ]] && output="$tmp/work/$(basename "$expected")" && break
+    done
+  fi
+  if [[ -n "$output" ]]; then
+    cp "$output" "$tmp/result/checked"
+    game=1
+    ((${#args[@]} > 0)) && game=${args[0]}
+    (cd "$tmp/work" && "${runner[@]}" "$tmp/bin/VyrSyn" "$game" "$tmp/result/checked" </dev/null \
+      >"$tmp/result/again" 2>/dev/null)
+    compare "output checked again" "$output" "$tmp/result/again"
+  fi
+fi
+
 stray=$(cd "$tmp/work" && find . -name '.*.??????' -print)
 if [[ -n "$stray" ]]; then
   echo "=== $case_name: temporary files were left behind: $stray"
