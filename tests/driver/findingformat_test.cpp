@@ -1,0 +1,148 @@
+// The batch checker's report lines, its JSON strings, its edit distance and
+// its command line.
+#include "driver/findingformat.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "driver/suggester.h"
+#include "driver/vyrcheck.h"
+#include "text/editdistance.h"
+
+namespace vyr {
+namespace {
+
+std::string json(std::string_view text) {
+  std::string out;
+  return appendJsonString(out, text);
+}
+
+TEST(FindingFormat, JsonStringsAreEscapedAndValidUtf8) {
+  struct Case {
+    std::string text;
+    std::string json;
+  };
+  const Case cases[] = {
+      {"plain", "\"plain\""},
+      {"say \"hi\" \\ there", "\"say \\\"hi\\\" \\\\ there\""},
+      {"tab\there\nnew\rcr", "\"tab\\there\\nnew\\rcr\""},
+      {std::string("nul\0bell\x07"
+                   "del\x7f",
+                   13),
+       "\"nul\\u0000bell\\u0007del\\u007f\""},
+      {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x8E\xB2", "\"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x8E\xB2\""},  // kept
+      {"latin1 \xE9!", "\"latin1 \\ufffd!\""},               // a lone high byte
+      {"cut \xE2\x82", "\"cut \\ufffd\\ufffd\""},            // a sequence cut short
+      {"overlong \xC0\xAF", "\"overlong \\ufffd\\ufffd\""},  // never valid
+      {"surrogate \xED\xA0\x80", "\"surrogate \\ufffd\\ufffd\\ufffd\""},
+      {"too high \xF4\x90\x80\x80", "\"too high \\ufffd\\ufffd\\ufffd\\ufffd\""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(json(c.text), c.json) << c.text;
+}
+
+TEST(FindingFormat, FindingsAndSummariesInBothFormats) {
+  FINDING finding;
+  finding.line = 12;
+  finding.column = 7;
+  finding.message = "ERROR: Unrecognized Command.";
+  finding.suggestion = "MUSTER";
+  EXPECT_EQ(formatFinding(REPORTFORMAT::kGnu, "orders/p1.txt", finding),
+            "orders/p1.txt:12:7: error: Unrecognized Command. (did you mean 'MUSTER'?)\n");
+  EXPECT_EQ(formatFinding(REPORTFORMAT::kJson, "a\"b.txt", finding),
+            "{\"format\":1,\"type\":\"finding\",\"file\":\"a\\\"b.txt\",\"line\":12,\"column\":7,"
+            "\"severity\":\"error\",\"message\":\"Unrecognized Command.\",\"suggestion\":\"MUSTER\"}\n");
+  finding.isWarning = 1;
+  finding.message = "Warning: Game Number Specified Invalid. Using data that is common to all worlds of Vyr.";
+  finding.suggestion.clear();
+  EXPECT_EQ(
+      formatFinding(REPORTFORMAT::kGnu, "x", finding),
+      "x:12:7: warning: Game Number Specified Invalid. Using data that is common to all worlds of Vyr.\n");
+  EXPECT_NE(formatFinding(REPORTFORMAT::kJson, "x", finding).find("\"severity\":\"warning\""),
+            std::string::npos);
+  EXPECT_NE(formatFinding(REPORTFORMAT::kJson, "x", finding).find("\"suggestion\":null}"), std::string::npos);
+
+  REPORTCOUNTS file;
+  file.errors = 1;
+  file.warnings = 2;
+  file.unshown = 3;
+  EXPECT_EQ(formatFileSummary(REPORTFORMAT::kGnu, "p.txt", file),
+            "p.txt: 1 error, 2 warnings, 3 not shown\n");
+  EXPECT_EQ(formatFileSummary(REPORTFORMAT::kAnnotated, "p.txt", file),
+            "p.txt: 1 error, 2 warnings, 3 not shown\n");
+  EXPECT_EQ(formatFileSummary(REPORTFORMAT::kJson, "p.txt", file),
+            "{\"format\":1,\"type\":\"file\",\"file\":\"p.txt\",\"checked\":true,\"errors\":1,\"warnings\":2,"
+            "\"unshown\":3}\n");
+  file.checked = 0;
+  EXPECT_EQ(formatFileSummary(REPORTFORMAT::kGnu, "p.txt", file), "p.txt: not checked\n");
+
+  REPORTCOUNTS total;
+  total.files = 1;
+  total.errors = 0;
+  total.warnings = 1;
+  total.unchecked = 2;
+  total.status = 3;
+  EXPECT_EQ(formatTotal(REPORTFORMAT::kGnu, total), "total: 1 file, 0 errors, 1 warning, 2 not checked\n");
+  EXPECT_EQ(formatTotal(REPORTFORMAT::kJson, total),
+            "{\"format\":1,\"type\":\"total\",\"files\":1,\"unchecked\":2,\"errors\":0,\"warnings\":1,"
+            "\"status\":3}\n");
+}
+
+TEST(FindingFormat, EditDistanceAndNearestName) {
+  EXPECT_EQ(editDistance("MUSTR", "muster"), 1);
+  EXPECT_EQ(editDistance("Pikmeen", "Pikemen"), 1);  // one swap
+  EXPECT_EQ(editDistance("", "abc"), 3);
+  EXPECT_EQ(editDistance("kitten", "sitting"), 3);
+  EXPECT_EQ(editDistance("abc", "ABC"), 0);
+  const std::vector<std::string> names = {"MARCH", "MUSTER", "MASTER", "SHIRE"};
+  EXPECT_EQ(SUGGESTER::nearest("MUSTR", names), "MUSTER");
+  EXPECT_EQ(SUGGESTER::nearest("MSTER", names), "MUSTER");  // equally near: the first in order
+  EXPECT_EQ(SUGGESTER::nearest("muster", names), "");       // the name itself
+  EXPECT_EQ(SUGGESTER::nearest("SHR", names), "");          // two apart is too far for three letters
+  EXPECT_EQ(SUGGESTER::nearest("SHIER", names), "SHIRE");
+  EXPECT_EQ(SUGGESTER::nearest("", names), "");
+}
+
+TEST(VyrcheckOptions, CommandLines) {
+  struct Case {
+    std::vector<std::string_view> arguments;
+    std::string fault;  // "" when the line is good
+  };
+  const Case cases[] = {
+      {{"a.txt"}, ""},
+      {{"--format", "json", "--game", "7", "--max-findings=3", "--quiet", "a", "-", "b"}, ""},
+      {{"--format=annotated", "--out-dir", "out", "a"}, ""},
+      {{"--", "--quiet"}, ""},
+      {{"-h"}, ""},
+      {{}, "no orders file given ('-' reads standard input)"},
+      {{"--format", "xml", "a"}, "unknown format 'xml'"},
+      {{"--game", "+5", "a"}, "bad game number '+5'"},
+      {{"--game", "5a", "a"}, "bad game number '5a'"},
+      {{"--game", "99999999999", "a"}, "bad game number '99999999999'"},
+      {{"--max-findings", "-1", "a"}, "bad --max-findings '-1'"},
+      {{"a", "--game"}, "--game needs a value"},
+      {{"--verbose", "a"}, "unknown option '--verbose'"},
+      {{"--format", "annotated", "a"}, "--format annotated needs --out-dir DIR"},
+      {{"--out-dir", "d", "a"}, "--out-dir goes with --format annotated"},
+  };
+  for (const Case& c : cases) {
+    VYRCHECKOPTIONS options;
+    std::string fault;
+    EXPECT_EQ(parseVyrcheckOptions(c.arguments, options, fault), c.fault.empty() ? 1 : 0) << c.fault;
+    EXPECT_EQ(fault, c.fault);
+  }
+  VYRCHECKOPTIONS options;
+  std::string fault;
+  parseVyrcheckOptions(
+      {"--format", "json", "--game=-7", "--max-findings", "3", "--quiet", "a", "-", "--", "-x"}, options,
+      fault);
+  EXPECT_EQ(options.format, REPORTFORMAT::kJson);
+  EXPECT_EQ(options.gameNo, -7);
+  EXPECT_EQ(options.maxFindings, 3);
+  EXPECT_EQ(options.quiet, 1);
+  EXPECT_EQ(options.files, (std::vector<std::string>{"a", "-", "-x"}));
+}
+
+}  // namespace
+}  // namespace vyr

@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# Runs VyrSyn and `vyrcheck --format annotated` the same way on every
+# end-to-end case of VyrSyn and compares what they give:
+#   - a case that VyrSyn completes: vyrcheck writes the same bytes as its
+#     annotated copy, and its exit status says what the summary line says
+#     (2 errors, 1 warnings only, 0 nothing); when VyrSyn printed no line at
+#     all, vyrcheck has nothing to save and ends with status 3;
+#   - a case that VyrSyn ends through its fatal report: vyrcheck ends with
+#     status 3 and has each line of that report on standard error;
+#   - a case that VyrSyn refuses on its command line or input is skipped.
+#
+#   same_as_vyrsyn.sh VYRSYN VYRCHECK CASES_DIR [DEFAULT_ARCHIVE [VYRPACK]]
+set -uo pipefail
+
+vyrsyn=$(realpath "$1")
+vyrcheck=$(realpath "$2")
+cases=$(realpath "$3")
+default_archive=${4:-}
+vyrpack=${5:-}
+data_root=$(dirname "$cases")/data
+
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/vyrcheck-same.XXXXXX") || exit 2
+trap 'chmod -R u+rwX "$tmp" 2>/dev/null; rm -rf "$tmp"' EXIT
+
+compared=0
+failed=0
+fail() {
+  echo "=== $1: $2"
+  failed=$((failed + 1))
+}
+
+# Lays out one case: bin/ with both programs beside the case's archive,
+# work/ with the case's input files; runs the case's setup there.
+prepare() {  # prepare CASE_DIR ROOT
+  local case_dir=$1 root=$2 entry
+  mkdir -p "$root/bin" "$root/work" "$root/annotated"
+  # Linked, not copied: both find their archive beside the name they were started by.
+  ln -s "$vyrsyn" "$root/bin/VyrSyn" && ln -s "$vyrcheck" "$root/bin/vyrcheck" || return 1
+  if [[ -f "$case_dir/archive" ]]; then
+    "$vyrpack" create --force "$root/bin/syntax.dat" "$data_root/$(head -n 1 "$case_dir/archive")" \
+      >/dev/null </dev/null || return 1
+  elif [[ -n "$default_archive" && -f "$default_archive" ]]; then
+    cp "$default_archive" "$root/bin/syntax.dat" || return 1
+  fi
+  shopt -s dotglob nullglob
+  for entry in "$case_dir"/*; do
+    case $(basename "$entry") in
+      args | stdin | setup | archive | expected.*) ;;
+      *) cp -a "$entry" "$root/work/" || return 1 ;;
+    esac
+  done
+  shopt -u dotglob nullglob
+  if [[ -f "$case_dir/stdin" ]]; then cp "$case_dir/stdin" "$root/stdin"; else : >"$root/stdin"; fi
+  if [[ -f "$case_dir/setup" ]]; then
+    (cd "$root/work" && STDIN="$root/stdin" bash "$case_dir/setup") </dev/null || return 1
+  fi
+}
+
+for case_dir in "$cases"/*/; do
+  case_dir=${case_dir%/}
+  name=$(basename "$case_dir")
+  args=()
+  [[ -f "$case_dir/args" ]] && mapfile -t args <"$case_dir/args"
+
+  v="$tmp/$name/vyrsyn"
+  c="$tmp/$name/vyrcheck"
+  prepare "$case_dir" "$v" && prepare "$case_dir" "$c" || { fail "$name" "could not be laid out"; continue; }
+  (cd "$v/work" && "$v/bin/VyrSyn" "${args[@]}" <"$v/stdin" >"$v/stdout" 2>"$v/stderr") 2>/dev/null
+  status=$?
+
+  game=$(sed -n 's/^Game No     : //p' "$v/stderr")
+  input=${args[1]:--}
+  copy=stdin.txt
+  [[ $input != - ]] && copy=$(basename -- "$input")
+  (cd "$c/work" && "$c/bin/vyrcheck" --game "$game" --format annotated --out-dir "$c/annotated" "$input" \
+    <"$c/stdin" >"$c/stdout" 2>"$c/stderr")
+  cstatus=$?
+
+  if [[ $status == 0 ]]; then
+    annotated="$v/stdout"
+    [[ ${#args[@]} -ge 3 ]] && annotated="$v/work/${args[2]}"
+    compared=$((compared + 1))
+    if [[ ! -s "$annotated" ]]; then
+      [[ $cstatus == 3 && ! -e "$c/annotated/$copy" ]] || fail "$name" "VyrSyn wrote nothing; vyrcheck: status $cstatus"
+      continue
+    fi
+    if ! cmp -s "$annotated" "$c/annotated/$copy"; then
+      fail "$name" "the annotated copies differ (--- VyrSyn, +++ vyrcheck)"
+      diff -u --text "$annotated" "$c/annotated/$copy" | head -n 40
+    fi
+    expected=0
+    if read -r _ _ errors _ warnings < <(grep -m1 '^#> Errors ' "$annotated"); then
+      ((warnings > 0)) && expected=1
+      ((errors > 0)) && expected=2
+    fi
+    [[ $cstatus == "$expected" ]] || fail "$name" "vyrcheck ended with status $cstatus, expected $expected"
+  elif [[ $status == 134 ]]; then
+    compared=$((compared + 1))
+    [[ $cstatus == 3 ]] || fail "$name" "VyrSyn aborted; vyrcheck ended with status $cstatus, expected 3"
+    while IFS= read -r line; do
+      line=${line//Press ENTER to Continue! /}
+      [[ -z ${line// /} ]] && continue
+      grep -qF -- ": $line" "$c/stderr" || fail "$name" "vyrcheck did not report \"$line\" on standard error"
+    done <"$v/stdout"
+  fi
+done
+
+echo "$compared cases compared, $failed differences"
+((compared > 0 && failed == 0))
