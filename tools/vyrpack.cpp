@@ -3,13 +3,16 @@
 //   vyrpack create  [--force] ARCHIVE DIR [MEMBER...]
 //   vyrpack list    ARCHIVE
 //   vyrpack extract [--force] ARCHIVE DIR [MEMBER...]
+//   vyrpack check   ARCHIVE|DIR
 //
-// Exit status: 0 done, 1 the job failed, 2 the command line is wrong.
+// Exit status: 0 done, 1 the job failed (for check: the data has errors), 2 the
+// command line is wrong.
 #include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "datacheck.h"
 #include "packer.h"
 
 namespace {
@@ -22,6 +25,7 @@ constexpr char kUsage[] =
     "Usage: vyrpack create [--force] ARCHIVE DIR [MEMBER...]\n"
     "       vyrpack list ARCHIVE\n"
     "       vyrpack extract [--force] ARCHIVE DIR [MEMBER...]\n"
+    "       vyrpack check ARCHIVE|DIR\n"
     "\n"
     "Builds, lists and unpacks the data archive (syntax.dat) that VyrSyn reads.\n"
     "\n"
@@ -33,12 +37,19 @@ constexpr char kUsage[] =
     "  list     shows each member of ARCHIVE with its number of lines, in file order\n"
     "  extract  writes the members of ARCHIVE (all, or each MEMBER named) into DIR\n"
     "           as lower-case file names; DIR is created when missing\n"
+    "  check    finds the faults of the game data in ARCHIVE or in the loose files\n"
+    "           of DIR: each as MEMBER:LINE: error|warning: text, then a summary.\n"
+    "           Errors would end a check run or stop the data load (an unknown\n"
+    "           slot word, a bad world line); warnings are shapes that cannot do\n"
+    "           what they seem to (a command name not in upper case, a '#' that\n"
+    "           is not the last slot, a keyword after '*' or '.')\n"
     "\n"
     "Options:\n"
     "  -f, --force  replace an existing archive or loose file\n"
     "  -h, --help   show this text\n"
     "\n"
-    "Exit status: 0 done, 1 the job failed, 2 the command line is wrong.\n";
+    "Exit status: 0 done, 1 the job failed or check found errors, 2 the command\n"
+    "line is wrong.\n";
 
 struct CommandLine {
   std::string command;
@@ -115,6 +126,21 @@ int runExtract(const CommandLine& line) {
   return vyrpack::extractArchive(job, error) ? kDone : failure(error);
 }
 
+int runCheck(const CommandLine& line) {
+  if (line.operands.size() != 1) return misuse("check needs exactly one ARCHIVE or DIR");
+  if (line.force) return misuse("check does not take --force");
+  std::vector<vyrpack::DataFinding> findings;
+  std::string error;
+  if (!vyrpack::checkDataSet(line.operands[0], findings, error)) return failure(error);
+  int errors = 0;
+  for (const vyrpack::DataFinding& finding : findings) {
+    std::printf("%s\n", vyrpack::formatFinding(finding).c_str());
+    errors += finding.isError;
+  }
+  std::fputs(vyrpack::summarise(findings).c_str(), stdout);
+  return errors > 0 ? kFailed : kDone;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -128,6 +154,7 @@ int main(int argc, char** argv) {
   if (line.command == "create") return runCreate(line);
   if (line.command == "list") return runList(line);
   if (line.command == "extract") return runExtract(line);
+  if (line.command == "check") return runCheck(line);
   if (line.command.empty()) return misuse("no command given");
   return misuse("unknown command " + line.command);
 }

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "text/utils.h"
 
@@ -18,6 +17,10 @@ constexpr unsigned char kNameEnd = 0xFF;
 constexpr unsigned char kNeverStored = 0xFE;
 constexpr long kShiftModulus = 253;
 constexpr std::size_t kBlockSize = std::size_t{1} << 20;
+// Reads go through a block below the heap's threshold for mapping blocks of
+// their own: the archive is read at every start, and a mapping costs more than
+// the read.
+constexpr std::size_t kReadBlockSize = std::size_t{64} << 10;
 
 constexpr char kLoadFailed[] = "Unable to load the file in FILES::loadFiles.";
 constexpr char kNoMember[] = "Unable to allocate memory in FILES::loadFiles.";
@@ -179,11 +182,11 @@ int FILES::readFiles(std::string& message) {
     return 0;
   }
   RecordReader reader(*this);
-  std::vector<unsigned char> block(kBlockSize);
+  const auto block = std::make_unique_for_overwrite<unsigned char[]>(kReadBlockSize);
   int sound = 1;
   std::size_t got = 0;
-  while (sound && (got = std::fread(block.data(), 1, block.size(), file.get())) > 0) {
-    sound = reader.feed(block.data(), got);
+  while (sound && (got = std::fread(block.get(), 1, kReadBlockSize, file.get())) > 0) {
+    sound = reader.feed(block.get(), got);
   }
   if (sound && std::ferror(file.get()) != 0) {
     message = kLoadFailed;

@@ -1,11 +1,11 @@
 #include "checker/commandtable.h"
 
-#include <cctype>
+#include "text/utils.h"
 
 namespace vyr {
 
 namespace {
-bool isWhite(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+bool isWhite(char c) { return isSpaceChar(c); }
 }  // namespace
 
 void splitWords(std::string_view text, std::vector<std::string_view>& words) {
@@ -23,15 +23,15 @@ COMMANDTABLE::COMMANDTABLE(std::unique_ptr<BUFFER> lines) : lines_(std::move(lin
   words_.resize(lines_->lineCount());
   for (int n = 1; n <= lines_->lineCount(); ++n) {
     Words& words = words_[n - 1];
-    splitWords(lines_->lineString(n)->text(), words);
+    splitWords(lines_->lineString(n)->view(), words);
     if (words.size() >= 2) index_[std::string(words[1])].push_back(&words);
   }
 }
 
 const std::vector<const COMMANDTABLE::Words*>& COMMANDTABLE::variants(std::string_view command) const {
   static const std::vector<const Words*> kNone;
-  const auto found = index_.find(command);
-  return found == index_.end() ? kNone : found->second;
+  const auto* found = index_.find(UPPERKEY{command});
+  return found == nullptr ? kNone : *found;
 }
 
 }  // namespace vyr

@@ -7,16 +7,16 @@
 //
 // COMMANDTABLE owns the table's lines and an index from command name to its
 // variants in table order. The index answers exactly what a scan of the table
-// would: the lines whose second word equals the command exactly.
+// would: the lines whose second word equals the upper-cased command exactly.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "text/buffer.h"
+#include "text/upperkey.h"
 
 namespace vyr {
 
@@ -28,19 +28,16 @@ class COMMANDTABLE {
   COMMANDTABLE& operator=(const COMMANDTABLE&) = delete;
 
   // The words of every variant of the command, in table order; empty when the
-  // command is not in the table.
+  // command is not in the table. The command is upper-cased for the look-up,
+  // as an order's command is (without making the upper-case copy).
   using Words = std::vector<std::string_view>;
   [[nodiscard]] const std::vector<const Words*>& variants(std::string_view command) const;
   [[nodiscard]] const BUFFER& lines() const { return *lines_; }
 
  private:
-  struct Hash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
-  };
   std::unique_ptr<BUFFER> lines_;
   std::vector<Words> words_;  // views into the lines' texts, which never change
-  std::unordered_map<std::string, std::vector<const Words*>, Hash, std::equal_to<>> index_;
+  UPPERINDEX<std::vector<const Words*>> index_;
 };
 
 // Splits a text into its white-space separated words.

@@ -13,7 +13,7 @@ namespace {
 bool isUpperWord(std::string_view word) {
   if (word.empty()) return false;
   for (const char c : word) {
-    if (!std::isupper(static_cast<unsigned char>(c))) return false;
+    if (!isUpperChar(c)) return false;
   }
   return true;
 }
@@ -32,7 +32,8 @@ const COMMANDTABLE* sharedCommandTable();
 
 void SYNTAX::addCheckLine(const FIELDPARSER& parser, int n, std::string_view message) {
   const int pos = parser.fieldPosition(n);
-  std::string line;
+  std::string& line = checkLine_;
+  line.clear();
   if (pos == -1) {
     line.assign(1, '#');
     line.append(parser.line().size(), '-');
@@ -73,14 +74,17 @@ int SYNTAX::checkOrderLine(const FIELDPARSER& parser) {
       command = first.substr(1);
     }
   }
-  std::string upper;
-  toUpperCopy(upper, command);
   loadSyntaxData(0, 0);
 
-  if (const auto* variant = selectVariant(parser, upper, s)) {
-    SLOTWALK walk;
-    walk.words = *variant;
+  if (const auto* variant = selectVariant(parser, command, s)) {
+    SLOTWALK& walk = walk_;
+    walk.words.assign(variant->begin(), variant->end());
+    walk.p = 3;
     walk.e = 2 + s;
+    walk.repeat = false;
+    walk.optional = false;
+    walk.ground = false;
+    walk.done = false;
     checkScope(parser, wordAt(walk.words, 1));
     walkSlots(parser, walk);
     checkExtraFields(parser, walk);
@@ -117,11 +121,13 @@ const std::vector<std::string_view>* SYNTAX::selectVariant(const FIELDPARSER& pa
 
 void SYNTAX::checkScope(const FIELDPARSER& parser, std::string_view scope) {
   const bool underShire = currentShire_.key() != 0;
-  if (compareNoCase(scope, "S") == 0 && !underShire) {
+  // The scope code compared ignoring case, as compareNoCase would.
+  const char code = scope.size() == 1 ? upperChar(scope.front()) : '\0';
+  if (code == 'S' && !underShire) {
     report(parser, 1, "ERROR: Shire Type Order Is Not Under A SHIRE Order.", 0);
-  } else if (compareNoCase(scope, "G") == 0 && underShire) {
+  } else if (code == 'G' && underShire) {
     report(parser, 1, "WARNING: Global Orders Do Not Need To Be Under A Shire Orders.", 1);
-  } else if (compareNoCase(scope, "C") == 0 && underShire) {
+  } else if (code == 'C' && underShire) {
     report(parser, 1, "WARNING: City Orders Do Not Need To Be Under A Shire Order.", 1);
   }
 }

@@ -1,10 +1,10 @@
 // The 31 parameter kinds of the command table: how the field of each slot is
 // validated, the messages, and the spell splice.
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstdio>
 #include <string>
-#include <unordered_map>
 
 #include "checker/commandtable.h"
 #include "checker/syntax.h"
@@ -21,25 +21,58 @@ enum class Kind {
   kEnemy, kPesAmtBuild, kPesAmtProduce, kRace, kLand
 };
 
-const std::unordered_map<std::string_view, Kind>& kindNames() {
-  static const std::unordered_map<std::string_view, Kind> kinds = {
-      {"loc", Kind::kLoc},           {"loc5", Kind::kLoc5},
-      {"region", Kind::kRegion},     {"gloc", Kind::kGloc},
-      {"compress", Kind::kCompress}, {"player", Kind::kPlayer},
-      {"name", Kind::kName},         {"unit", Kind::kUnit},
-      {"unitamt", Kind::kUnitAmt},   {"hero", Kind::kHero},
-      {"ship", Kind::kShip},         {"castord", Kind::kCastOrd},
-      {"spell", Kind::kSpell},       {"magic", Kind::kMagic},
-      {"exploremode", Kind::kExploreMode}, {"shabb", Kind::kShabb},
-      {"y/n", Kind::kYesNo},         {"build", Kind::kBuild},
-      {"email", Kind::kEmail},       {"pass", Kind::kPass},
-      {"resamt", Kind::kResAmt},     {"res", Kind::kRes},
-      {"feed", Kind::kFeed},         {"tax", Kind::kTax},
-      {"art", Kind::kArt},           {"artamt", Kind::kArtAmt},
-      {"enemy", Kind::kEnemy},       {"pesamtbuild", Kind::kPesAmtBuild},
-      {"pesamtproduce", Kind::kPesAmtProduce}, {"race", Kind::kRace},
-      {"land", Kind::kLand}};
-  return kinds;
+struct KindName {
+  std::string_view name;
+  Kind kind;
+};
+
+// The names of the kinds.
+constexpr std::array kKindNames = {
+    KindName{"loc", Kind::kLoc},           KindName{"loc5", Kind::kLoc5},
+    KindName{"region", Kind::kRegion},     KindName{"gloc", Kind::kGloc},
+    KindName{"compress", Kind::kCompress}, KindName{"player", Kind::kPlayer},
+    KindName{"name", Kind::kName},         KindName{"unit", Kind::kUnit},
+    KindName{"unitamt", Kind::kUnitAmt},   KindName{"hero", Kind::kHero},
+    KindName{"ship", Kind::kShip},         KindName{"castord", Kind::kCastOrd},
+    KindName{"spell", Kind::kSpell},       KindName{"magic", Kind::kMagic},
+    KindName{"exploremode", Kind::kExploreMode}, KindName{"shabb", Kind::kShabb},
+    KindName{"y/n", Kind::kYesNo},         KindName{"build", Kind::kBuild},
+    KindName{"email", Kind::kEmail},       KindName{"pass", Kind::kPass},
+    KindName{"resamt", Kind::kResAmt},     KindName{"res", Kind::kRes},
+    KindName{"feed", Kind::kFeed},         KindName{"tax", Kind::kTax},
+    KindName{"art", Kind::kArt},           KindName{"artamt", Kind::kArtAmt},
+    KindName{"enemy", Kind::kEnemy},       KindName{"pesamtbuild", Kind::kPesAmtBuild},
+    KindName{"pesamtproduce", Kind::kPesAmtProduce}, KindName{"race", Kind::kRace},
+    KindName{"land", Kind::kLand}};
+
+// A hash that gives each kind name its own slot of 64 (checked below), so that
+// naming a slot's kind costs one hash and one comparison.
+constexpr std::size_t kKindSlots = 64;
+constexpr std::size_t kindSlot(std::string_view name) {
+  const auto byte = [&](std::size_t i) { return static_cast<std::size_t>(static_cast<unsigned char>(name[i])); };
+  return (name.size() * 13 + byte(0) * 25 + byte(name.size() - 1) * 5 + byte(1)) % kKindSlots;
+}
+
+// Slot -> 1 + index in kKindNames, 0 for a free slot.
+constexpr std::array<unsigned char, kKindSlots> kKindTable = [] {
+  std::array<unsigned char, kKindSlots> table{};
+  for (std::size_t i = 0; i < kKindNames.size(); ++i) {
+    const std::size_t slot = kindSlot(kKindNames[i].name);
+    table[slot] = table[slot] == 0 ? static_cast<unsigned char>(i + 1) : 0xFF;  // 0xFF: a clash
+  }
+  return table;
+}();
+static_assert(std::none_of(kKindTable.begin(), kKindTable.end(), [](unsigned char entry) { return entry == 0xFF; }),
+              "two kind names share a slot: change kindSlot");
+static_assert(std::count_if(kKindTable.begin(), kKindTable.end(), [](unsigned char entry) { return entry != 0; }) ==
+              static_cast<long>(kKindNames.size()));
+
+// The kind a slot names, or null when it names none.
+const Kind* kindNamed(std::string_view name) {
+  if (name.size() < 2) return nullptr;  // every kind name has at least three characters
+  const unsigned char entry = kKindTable[kindSlot(name)];
+  if (entry == 0 || kKindNames[entry - 1].name != name) return nullptr;
+  return &kKindNames[entry - 1].kind;
 }
 
 // An integer kind: the field must be integer text with a value in [low, high].
@@ -83,6 +116,18 @@ const std::array kLookups = {
     Lookup{Kind::kLand, &SYNWORLDS::land, "ERROR: Invalid Terrain Type Specified."},
 };
 
+constexpr std::size_t kKinds = static_cast<std::size_t>(Kind::kLand) + 1;
+
+// The rule of each kind in the tables above, or null, found without a search.
+template <class Rule, std::size_t N>
+constexpr std::array<const Rule*, kKinds> rulesByKind(const std::array<Rule, N>& rules) {
+  std::array<const Rule*, kKinds> byKind{};
+  for (const Rule& rule : rules) byKind[static_cast<std::size_t>(rule.kind)] = &rule;
+  return byKind;
+}
+constexpr std::array kRangeOf = rulesByKind(kRanges);
+const std::array kLookupOf = rulesByKind(kLookups);
+
 template <std::size_t N>
 bool inWordList(std::string_view text, const std::array<std::string_view, N>& words) {
   for (const std::string_view word : words) {
@@ -98,10 +143,28 @@ constexpr std::array<std::string_view, 3> kExploreModes = {"NORMAL", "CAUTIOUS",
 constexpr std::array<std::string_view, 9> kTaxCodes = {"NONE", "N",      "LOW", "L", "HIGH",
                                                                "H",    "MEDIUM", "MED", "M"};
 
+// LOCATION::parseLocation without building a field parser for the usual text:
+// region and shire are the `atoi` readings of the text before the first comma
+// and of the text after it (a reading stops at the next comma anyway), and a
+// missing comma leaves the shire 0. A text holding the parser's quote byte or
+// a NUL goes to parseLocation itself.
+int parseLocation(LOCATION& location, std::string_view text) {
+  std::size_t comma = std::string_view::npos;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == kNoQuote || text[i] == '\0') return location.parseLocation(text);
+    if (text[i] == ',' && comma == std::string_view::npos) comma = i;
+  }
+  if (comma == std::string_view::npos) return 0;
+  const int region = readInt(text.substr(0, comma));
+  const int shire = readInt(text.substr(comma + 1));
+  if (region == 0 || shire == 0) return 0;
+  return location.setLocation(region, shire);
+}
+
 // 1 when the text holds a valid location (region 1..16000, shire 1..5).
 bool isLocation(std::string_view text) {
   LOCATION location(0);
-  return location.parseLocation(text) && location.key() != 0;
+  return parseLocation(location, text) && location.key() != 0;
 }
 
 // Whether the float reading of a text counts: only a text that, after white
@@ -133,33 +196,30 @@ const char* passwordWarning(std::string_view text) {
 }  // namespace
 
 void SYNTAX::validateParameter(const FIELDPARSER& parser, std::string_view kindName, int e, SLOTWALK& walk) {
-  const auto found = kindNames().find(kindName);
-  if (found == kindNames().end()) {
+  const Kind* found = kindNamed(kindName);
+  if (found == nullptr) {
     std::fputs("About to cause an unknown syntax parameter error.\n", stdout);
     waitForEnter();
     fatalError("Unknown Syntax Parameter.");
   }
-  const Kind kind = found->second;
+  const Kind kind = *found;
   const std::string_view text = parser.field(e);
   SYNWORLDS& data = *gameData();
 
-  for (const Range& range : kRanges) {
-    if (range.kind != kind) continue;
+  if (const Range* range = kRangeOf[static_cast<std::size_t>(kind)]) {
     long value = 0;
     parser.getLong(&value, e);
-    if (!isInteger(text) || value < range.low || value > range.high) report(parser, e, range.message, 0);
+    if (!isInteger(text) || value < range->low || value > range->high) report(parser, e, range->message, 0);
     return;
   }
-  for (const Lookup& lookup : kLookups) {
-    if (lookup.kind != kind) continue;
-    if ((data.*lookup.table)->findName(text, world_) == 0) report(parser, e, lookup.message, 0);
+  if (const Lookup* lookup = kLookupOf[static_cast<std::size_t>(kind)]) {
+    if ((data.*lookup->table)->findName(text, world_) == 0) report(parser, e, lookup->message, 0);
     return;
   }
 
   switch (kind) {
     case Kind::kGloc: {
-      std::string upper;
-      if (toUpperCopy(upper, text) == "GROUND") {
+      if (compareNoCase(text, "GROUND") == 0) {
         walk.ground = true;
         return;
       }
@@ -171,7 +231,7 @@ void SYNTAX::validateParameter(const FIELDPARSER& parser, std::string_view kindN
       return;
     case Kind::kLoc5: {
       LOCATION location(0);
-      if (!location.parseLocation(text) || location.key() == 0) {
+      if (!parseLocation(location, text) || location.key() == 0) {
         report(parser, e, "ERROR: Location Is Invalid.", 0);
       } else if (location.shire() == 5) {
         report(parser, e, "ERROR: Must be a shire other than central shire.", 0);
@@ -223,9 +283,8 @@ void SYNTAX::spliceSpell(int spellKey, SLOTWALK& walk) {
   if (spellKey == 0) return;
   const SYNDATOBJ* spell = gameData()->spell->find(spellKey);
   if (spell == nullptr) return;
-  std::vector<std::string_view> slots;
-  splitWords(spell->extra(), slots);
-  walk.words.insert(walk.words.end(), slots.begin(), slots.end());
+  splitWords(spell->extra(), spellSlots_);
+  walk.words.insert(walk.words.end(), spellSlots_.begin(), spellSlots_.end());
 }
 
 }  // namespace vyr

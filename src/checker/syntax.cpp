@@ -93,17 +93,46 @@ void SYNTAX::releaseSyntaxData() {
   sharedGameData.reset();
 }
 
+namespace {
+
+bool isWhite(char c) { return isSpaceChar(c); }
+
+// What wordEquals(1, "#END", 1) answers, without the general word walk.
+bool isEndLine(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && isWhite(text[i])) ++i;
+  constexpr std::string_view kEnd = "#END";
+  if (text.size() - i < kEnd.size()) return false;
+  for (std::size_t k = 0; k < kEnd.size(); ++k) {
+    if (upperChar(text[i + k]) != kEnd[k]) return false;
+  }
+  return i + kEnd.size() == text.size() || isWhite(text[i + kEnd.size()]);
+}
+
+std::string_view trimmed(std::string_view text) {
+  while (!text.empty() && isWhite(text.back())) text.remove_suffix(1);
+  while (!text.empty() && isWhite(text.front())) text.remove_prefix(1);
+  return text;
+}
+
+}  // namespace
+
+// Most lines need at most trimming, which is done in the line's own storage;
+// only a glued ';' needs a working copy.
 int SYNTAX::prepareOrders(BUFFER& in) {
   for (int n = 1; n <= in.lineCount(); ++n) {
     STRING* line = in.lineString(n);
     line->expandTabs(8);
-    std::string text = line->text();
+    const std::string_view text = line->view();
     const std::size_t semicolon = text.find(';');
-    if (semicolon != std::string::npos && semicolon > 0 && text[semicolon - 1] != ' ') {
-      text.insert(semicolon, 1, ' ');
+    if (semicolon != std::string_view::npos && semicolon > 0 && text[semicolon - 1] != ' ') {
+      prepared_.assign(text);
+      prepared_.insert(semicolon, 1, ' ');
+      trimText(prepared_);
+      line->setText(prepared_);
+    } else if (const std::string_view kept = trimmed(text); kept.size() != text.size()) {
+      line->setText(kept);
     }
-    trimText(text);
-    line->setText(text);
   }
   return in.lineCount();
 }
@@ -132,25 +161,34 @@ int SYNTAX::checkOrders(BUFFER* in, BUFFER* out, int* errorCount, int* warningCo
   int first = 1;
   const int header = in->findLine("#VYR", 0);
   if (header != 0) {
-    out->addLine(in->lineString(header)->text());
+    out->addLine(in->lineString(header)->view());
     first = header + 1;
   }
-  std::string indented;
-  for (int n = first; n <= in->lineCount(); ++n) {
+  // With releaseInput_ each line is deleted once copied, before its output is
+  // made, so that the output reuses the memory that the line has just left;
+  // the next line takes its position, and `number` still counts the lines as
+  // they were.
+  for (int n = first, number = first; n <= in->lineCount(); ++number) {
     const STRING* line = in->lineString(n);
-    if (line->isEmpty()) {
-      out->addLine("");
+    const bool empty = line->isEmpty() != 0;
+    const bool end = !empty && isEndLine(line->view());
+    // The line as it goes out: an empty line and the end line as they stand,
+    // an order indented by two spaces.
+    indented_.assign(empty || end ? "" : "  ");
+    indented_ += line->view();
+    if (releaseInput_ != 0) {
+      (void)in->deleteLine(n);
+    } else {
+      ++n;
+    }
+    if (empty || end) {
+      out->addLine(indented_);
+      if (end) break;
       continue;
     }
-    if (line->wordEquals(1, "#END", 1)) {
-      out->addLine(line->text());
-      break;
-    }
-    indented.assign("  ");
-    indented += line->text();
-    const FIELDPARSER parser(indented, ' ', '"', 1, 1, 1);
-    currentLine_ = n;
-    results += checkOrderLine(parser);
+    parser_.parseLine(indented_);
+    currentLine_ = number;
+    results += checkOrderLine(parser_);
   }
   currentLine_ = 0;
   *errorCount = errors_;

@@ -53,6 +53,11 @@ class SYNTAX {
   // Copies the orders between the header and end lines into `out` with their
   // check lines; answers 1 when anything was reported.
   int checkOrders(BUFFER* in, BUFFER* out, int* errorCount, int* warningCount, int gameNo);
+  // With 1, `checkOrders` deletes each input line after the header once it is
+  // echoed, up to and including the end line, so that the input and the output
+  // never both hold a whole large file; the output is the same either way. With
+  // 0 (the default) the input is left as it was.
+  void setReleaseInput(int release) { releaseInput_ = release; }
   // Checks one order line, already split into fields; answers 1 when errors or
   // warnings have been counted in the pass so far.
   int checkOrderLine(const FIELDPARSER& parser);
@@ -87,6 +92,15 @@ class SYNTAX {
 
   LOCATION currentShire_;
   BUFFER* output_ = nullptr;
+  // Working areas of the check pass, kept from line to line so that checking a
+  // line allocates nothing once they have grown to the longest line.
+  FIELDPARSER parser_{"", ' ', '"', 1, 1, 1};
+  std::string indented_;
+  std::string checkLine_;
+  std::string prepared_;
+  SLOTWALK walk_;
+  std::vector<std::string_view> spellSlots_;
+  int releaseInput_ = 0;
   int errors_ = 0;
   int warnings_ = 0;
   int world_ = 0;

@@ -6,7 +6,7 @@
 #include <new>
 #include <utility>
 
-#include "containers/listnode.h"
+#include "containers/blockpool.h"
 
 namespace vyr {
 
@@ -20,43 +20,16 @@ int LISTOBJ::visit(OBJECT& element) { return element.key(); }
 
 // ---- node storage -------------------------------------------------------
 
-// Hands out a node from the free list, taking a new chunk (twice the size of
-// the last, up to kMaxChunkSize) when it is empty. Null when memory is out.
+// A node from the block store; null when memory is out.
 LISTOBJ::Node* LISTOBJ::allocNode() {
-  if (freeNodes_ == nullptr) {
-    std::unique_ptr<Node[]> chunk(new (std::nothrow) Node[nextChunkSize_]);
-    if (!chunk) return nullptr;
-    for (int i = nextChunkSize_ - 1; i >= 1; --i) {
-      chunk[i].next = freeNodes_;
-      freeNodes_ = &chunk[i];
-    }
-    chunk[0].next = chunks_;
-    chunks_ = chunk.release();
-    if (nextChunkSize_ < kMaxChunkSize) nextChunkSize_ *= 2;
-  }
-  Node* node = freeNodes_;
-  freeNodes_ = node->next;
-  node->next = nullptr;
-  node->prev = nullptr;
-  return node;
+  void* memory = BLOCKPOOL::allocate(sizeof(Node));
+  return memory != nullptr ? new (memory) Node : nullptr;
 }
 
 void LISTOBJ::freeNode(Node* node) {
   assert(!node->element);
-  node->prev = nullptr;
-  node->next = freeNodes_;
-  freeNodes_ = node;
-}
-
-// Gives every chunk back; only allowed when no node is in use.
-void LISTOBJ::releaseChunks() {
-  assert(count_ == 0);
-  while (chunks_ != nullptr) {
-    std::unique_ptr<Node[]> chunk(chunks_);
-    chunks_ = chunk[0].next;
-  }
-  freeNodes_ = nullptr;
-  nextChunkSize_ = kFirstChunkSize;
+  node->~Node();
+  BLOCKPOOL::release(node, sizeof(Node));
 }
 
 // ---- linking --------------------------------------------------------------
@@ -163,7 +136,7 @@ LISTOBJ::Node* LISTOBJ::locateKey(int key) {
   return nullptr;
 }
 
-OBJECT* LISTOBJ::get(int position) {
+OBJECT* LISTOBJ::getSlow(int position) {
   Node* node = locate(position);
   return node != nullptr ? node->element.get() : nullptr;
 }
@@ -314,7 +287,6 @@ int LISTOBJ::clear() {
   keySorted_ = 1;
   compareSorted_ = 1;
   cursor_ = nullptr;
-  releaseChunks();
   return 1;
 }
 

@@ -18,9 +18,8 @@
 // same as with a dropped cache, and a forward walk that deletes as it goes costs
 // one step per element.
 //
-// Nodes come from chunks that the list owns and recycles through a free list;
-// the chunks are given back when the list becomes empty by `clear` and at
-// destruction.
+// Nodes come from the process-wide block store (containers/blockpool.h), so that
+// a node given back by one list serves the next list that grows.
 #pragma once
 
 #include <memory>
@@ -68,7 +67,15 @@ class LISTOBJ {
   [[nodiscard]] int cachedPosition() const { return cachePosition_; }
   [[nodiscard]] int isEmpty() const { return count_ == 0 ? 1 : 0; }
 
-  OBJECT* get(int position);
+  // The cached position and the one after it, the steps of an ascending walk,
+  // are answered inline; `locate` does the rest.
+  OBJECT* get(int position) {
+    if (cachePosition_ != 0 &&
+        (position == cachePosition_ || (position == cachePosition_ + 1 && position <= count_))) {
+      return stepTo(position);
+    }
+    return getSlow(position);
+  }
   OBJECT* find(int key);
   int seek(int key);
   int positionOf(int key);
@@ -107,6 +114,8 @@ class LISTOBJ {
 
  private:
   struct Node;
+  OBJECT* stepTo(int position);
+  OBJECT* getSlow(int position);
   Node* locate(int position);
   Node* locateKey(int key);
   void unlink(Node* node);
@@ -114,7 +123,6 @@ class LISTOBJ {
   Node* takeChain();
   Node* allocNode();
   void freeNode(Node* node);
-  void releaseChunks();
   void setCache(Node* node, int position);
   void append(Node* node);
   void pushFront(Node* node);
@@ -132,12 +140,23 @@ class LISTOBJ {
   int keySorted_ = 1;
   int compareSorted_ = 1;
   Node* cursor_ = nullptr;
-  Node* freeNodes_ = nullptr;  // recycled nodes, linked through `next`
-  Node* chunks_ = nullptr;     // node chunks; element 0 of each links the next chunk
-  int nextChunkSize_ = kFirstChunkSize;
-  static constexpr int kFirstChunkSize = 4;
-  static constexpr int kMaxChunkSize = 1024;
 };
+
+// The node of a list: one per element, created, recycled and freed by the list
+// alone.
+struct LISTOBJ::Node {
+  std::unique_ptr<OBJECT> element;  // never null while the node is linked
+  Node* next = nullptr;
+  Node* prev = nullptr;
+};
+
+inline OBJECT* LISTOBJ::stepTo(int position) {
+  if (position != cachePosition_) {
+    cacheNode_ = cacheNode_->next;
+    cachePosition_ = position;
+  }
+  return cacheNode_->element.get();
+}
 
 // The typed face of LISTOBJ for one element class T derived from OBJECT.
 // T must be constructible with no arguments (key 0, other values empty).

@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "containers/list.h"
-#include "containers/listnode.h"
 
 namespace vyr {
 

@@ -94,6 +94,7 @@ int createObjects(RUNSTATE& run) {
   run.input.reset(new (std::nothrow) BUFFER);
   if (run.input) run.output.reset(new (std::nothrow) BUFFER);
   if (run.output) run.checker.reset(new (std::nothrow) SYNTAX(1, 1));
+  if (run.checker) run.checker->setReleaseInput(1);  // the input is not needed after the pass
   if (!run.checker) {
     say("Unable to initialise system. Not enough memory.\n");
     return 0;
@@ -114,13 +115,18 @@ int loadOrders(RUNSTATE& run) {
   return 1;
 }
 
+bool isCheckWord(std::string_view word) { return !word.empty() && word.front() == '#' && word.back() == '>'; }
+
 }  // namespace
 
 int saveOutputFile(BUFFER& buffer, const std::string& path) {
   if (buffer.lineCount() == 0) return 0;
+  std::size_t size = 0;
+  for (int n = 1; n <= buffer.lineCount(); ++n) size += buffer.lineString(n)->view().size() + 1;
   std::string text;
+  text.reserve(size);
   for (int n = 1; n <= buffer.lineCount(); ++n) {
-    text += buffer.lineString(n)->text();
+    text += buffer.lineString(n)->view();
     text += '\n';
   }
   return writeNewFile(path, text);
@@ -164,9 +170,15 @@ int readOrderLines(std::FILE* stream, BUFFER& buffer, std::vector<int>* sourceLi
   return added;
 }
 
+// The first word counts as it stands and as the pre-pass will leave it: a ';'
+// glued into it (the line's first ';') gets a space before it and so ends the
+// word. A line such as "#>;text" would otherwise be echoed as "#> ;text" and
+// deleted only by the next run, whose output would then differ.
 int isCheckLine(const STRING& line) {
   const std::string_view word = line.word(1);
-  return !word.empty() && word.front() == '#' && word.back() == '>' ? 1 : 0;
+  const std::size_t semicolon = word.find(';');
+  const bool cut = semicolon != std::string_view::npos && semicolon > 0;
+  return isCheckWord(word) || (cut && isCheckWord(word.substr(0, semicolon))) ? 1 : 0;
 }
 
 int deleteCheckLines(BUFFER& buffer) {

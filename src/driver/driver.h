@@ -56,7 +56,8 @@ void printUsage();
 int readOrderLines(std::FILE* stream, BUFFER& buffer, std::vector<int>* sourceLines = nullptr);
 
 // 1 when the line's first word begins with '#' and ends with '>': a check line
-// or summary line of an earlier run.
+// or summary line of an earlier run; also when it does so once cut at a ';'
+// glued into it, where the pre-pass puts a space.
 [[nodiscard]] int isCheckLine(const STRING& line);
 // Deletes every check line; answers the number deleted.
 int deleteCheckLines(BUFFER& buffer);

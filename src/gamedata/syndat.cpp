@@ -19,7 +19,7 @@ namespace {
 // comparison of the utilities does it, so equal keys mean equal names.
 std::string indexKey(std::string_view text) {
   std::string key(text);
-  for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : key) c = upperChar(c);
   return key;
 }
 
@@ -64,9 +64,9 @@ int SYNDAT::findName(std::string_view text, int world) const {
     // object, only looked up through const references.
     const_cast<SYNDAT*>(this)->rebuildIndex();
   }
-  const auto found = index_.find(indexKey(text));
-  if (found == index_.end()) return 0;
-  for (const auto& [key, entryWorld] : found->second) {
+  const Carriers* found = index_.find(UPPERKEY{text});
+  if (found == nullptr) return 0;
+  for (const auto& [key, entryWorld] : *found) {
     if (entryWorld == 0 || entryWorld == world) return key;
   }
   return 0;

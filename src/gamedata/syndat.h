@@ -9,11 +9,11 @@
 
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "containers/valueobjects.h"
+#include "text/upperkey.h"
 
 namespace vyr {
 
@@ -68,7 +68,7 @@ class SYNDAT : public LIST<SYNDATOBJ> {
   void rebuildIndex();
 
   // Upper-cased name or second name -> the entries carrying it.
-  std::unordered_map<std::string, Carriers> index_;
+  UPPERINDEX<Carriers> index_;
   // How many entries the index covers; differs from count() only when the list
   // was changed without `addItem`.
   int indexedCount_ = 0;

@@ -75,30 +75,53 @@ void SYNWORLDS::loadWorlds(FILES* archive, int streamSelector) {
       fatalError("Unable to open VYRWORLDS file for reading.");
     }
   }
-  const int lines = buffer.lineCount();
-  for (int n = 1; n <= lines; ++n) {
-    const std::string& line = buffer.get(n)->str().text();
-    if (!line.empty()) loadWorldLine(line);
-  }
+  std::string message;
+  if (readWorlds(buffer, message) == 0) fatalError(message);
   if (verbose_ == 1) std::fprintf(stream, "Done!\n");
 }
 
+int SYNWORLDS::readWorlds(BUFFER& lines, std::string& message) {
+  const int count = lines.lineCount();
+  for (int n = 1; n <= count; ++n) {
+    const std::string& line = lines.get(n)->str().text();
+    if (!line.empty() && readWorldLine(line, message) == 0) return 0;
+  }
+  return 1;
+}
+
 // One line of the world file: number, name, games; runs of tabs count as one.
-void SYNWORLDS::loadWorldLine(const std::string& line) {
+int SYNWORLDS::readWorldLine(const std::string& line, std::string& message) {
   const FIELDPARSER parser(line, '\t', '"', 1, 0, 0);
   int number = 0;
   std::string name;
   if (parser.getInt(&number, 1) == 0 || parser.getField(name, 2) == nullptr) {
-    fatalError("Error Loading World Number.");
+    message = "Error Loading World Number.";
+    return 0;
   }
   WORLDLIST* world = addNew(number);
-  if (world == nullptr) fatalError("Unable to allocate space for WORLDLIST.");
+  if (world == nullptr) {
+    message = "Unable to allocate space for WORLDLIST.";
+    return 0;
+  }
   world->setName(name);
+  // The games go where addGame puts them: to the first world of that number.
+  WORLDLIST* target = find(number);
   for (int field = 3; field <= parser.fieldCount(); ++field) {
     int game = 0;
-    if (parser.getInt(&game, field) == 0) fatalError("Unable to load game number.");
-    addGame(number, game);
+    if (parser.getInt(&game, field) == 0) {
+      message = "Unable to load game number.";
+      return 0;
+    }
+    if (target == nullptr) {
+      message = "Rquested World Number Does Not Exist.";
+      return 0;
+    }
+    if (target->addNew(game) == nullptr) {
+      message = "Unable to add the game number to world list.";
+      return 0;
+    }
   }
+  return 1;
 }
 
 void SYNWORLDS::saveAll() {

@@ -12,6 +12,7 @@
 
 #include "containers/list.h"
 #include "gamedata/syndat.h"
+#include "text/buffer.h"
 
 namespace vyr {
 
@@ -48,6 +49,10 @@ class SYNWORLDS : public LIST<WORLDLIST> {
   void setVerbose(int flag) { verbose_ = flag; }
   void loadAll(FILES* archive, int streamSelector);
   void loadWorlds(FILES* archive, int streamSelector);
+  // Adds the worlds of the world file's lines without ending the run: answers
+  // 1, or 0 with the message that `loadWorlds` would end the run with (the
+  // worlds of the lines before the faulty one stay).
+  [[nodiscard]] int readWorlds(BUFFER& lines, std::string& message);
   void saveAll();
   int worldOfGame(int game);
   std::string* worldNameOfGame(std::string& destination, int game);
@@ -66,7 +71,7 @@ class SYNWORLDS : public LIST<WORLDLIST> {
 
  private:
   SYNDAT* table(int index);  // 0..10 in load order
-  void loadWorldLine(const std::string& line);
+  int readWorldLine(const std::string& line, std::string& message);
   WORLDLIST* worldWithGame(int game);  // the lowest-numbered world that has it
 
   int verbose_ = 1;

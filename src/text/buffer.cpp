@@ -7,6 +7,7 @@
 #include <memory>
 #include <unordered_set>
 
+#include "containers/blockpool.h"
 #include "text/fieldparser.h"
 #include "text/utils.h"
 
@@ -14,8 +15,8 @@ namespace vyr {
 
 namespace {
 
-bool isWhite(char ch) { return std::isspace(static_cast<unsigned char>(ch)) != 0; }
-char upper(char ch) { return static_cast<char>(std::toupper(static_cast<unsigned char>(ch))); }
+bool isWhite(char ch) { return isSpaceChar(ch); }
+char upper(char ch) { return upperChar(ch); }
 
 bool equalNoCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() &&
@@ -26,30 +27,71 @@ bool equalNoCase(std::string_view a, std::string_view b) {
 // whose predecessor is white; the position before the text counts as white.
 std::size_t wordBegin(std::string_view text, int n) {
   if (n < 1) return std::string_view::npos;
-  bool previousWhite = true;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const bool white = isWhite(text[i]);
-    if (previousWhite && !white && --n == 0) return i;
-    previousWhite = white;
+  std::size_t i = 0;
+  for (;;) {
+    while (i < text.size() && isWhite(text[i])) ++i;
+    if (i == text.size()) return std::string_view::npos;
+    if (--n == 0) return i;
+    while (i < text.size() && !isWhite(text[i])) ++i;
   }
-  return std::string_view::npos;
 }
 
 }  // namespace
 
 // ---------------------------------------------------------------- STRING
 
+std::size_t STRING::blockBytes(std::size_t size) { return size; }
+
+// Keeps the block when the new text fits the old block's class, so that
+// rewriting a line in place (trimming, say) costs no allocation. The text may
+// lie inside this STRING's own block.
+void STRING::assign(std::string_view text) {
+  if (text.empty()) {
+    BLOCKPOOL::release(data_, blockBytes(size_));
+    data_ = nullptr;
+    size_ = 0;
+    return;
+  }
+  if (data_ == nullptr ||
+      BLOCKPOOL::blockSize(blockBytes(text.size())) != BLOCKPOOL::blockSize(blockBytes(size_))) {
+    auto* block = static_cast<char*>(BLOCKPOOL::allocate(blockBytes(text.size())));
+    if (block == nullptr) fatalError("Unable to allocate memory for a line of text.");
+    std::memcpy(block, text.data(), text.size());
+    BLOCKPOOL::release(data_, blockBytes(size_));
+    data_ = block;
+  } else {
+    std::memmove(data_, text.data(), text.size());
+  }
+  size_ = text.size();
+}
+
+STRING& STRING::operator=(const STRING& other) {
+  if (this != &other) setText(other.view());
+  return *this;
+}
+
+STRING::~STRING() { BLOCKPOOL::release(data_, blockBytes(size_)); }
+
 int STRING::setText(std::string_view text) {
-  text_.assign(text);
+  assign(text);
+  if (copy_) copy_->assign(view());
   return 1;
 }
 
-int STRING::isBlank() const { return std::all_of(text_.begin(), text_.end(), isWhite) ? 1 : 0; }
+const std::string& STRING::text() const {
+  if (!copy_) copy_ = std::make_unique<std::string>(view());
+  return *copy_;
+}
+
+int STRING::isBlank() const {
+  const std::string_view text = view();
+  return std::all_of(text.begin(), text.end(), isWhite) ? 1 : 0;
+}
 
 int STRING::countWords() const {
   int words = 0;
   bool previousWhite = true;
-  for (const char ch : text_) {
+  for (const char ch : view()) {
     const bool white = isWhite(ch);
     if (previousWhite && !white) ++words;
     previousWhite = white;
@@ -58,14 +100,16 @@ int STRING::countWords() const {
 }
 
 std::string_view STRING::word(int n) const {
-  const std::size_t begin = wordBegin(text_, n);
+  const std::string_view text = view();
+  const std::size_t begin = wordBegin(text, n);
   if (begin == std::string_view::npos) return {};
-  const auto end = std::find_if(text_.begin() + static_cast<std::ptrdiff_t>(begin), text_.end(), isWhite);
-  return std::string_view(text_).substr(begin, static_cast<std::size_t>(end - text_.begin()) - begin);
+  std::size_t end = begin;
+  while (end < text.size() && !isWhite(text[end])) ++end;
+  return text.substr(begin, end - begin);
 }
 
 std::string* STRING::getWord(std::string& destination, int n) const {
-  const std::size_t begin = wordBegin(text_, n);
+  const std::size_t begin = wordBegin(view(), n);
   if (begin == std::string_view::npos) {
     destination.clear();
     return nullptr;
@@ -75,17 +119,14 @@ std::string* STRING::getWord(std::string& destination, int n) const {
 }
 
 int STRING::wordOffset(int n) const {
-  const std::size_t begin = wordBegin(text_, n);
+  const std::size_t begin = wordBegin(view(), n);
   return begin == std::string_view::npos ? -1 : static_cast<int>(begin);
 }
 
 int STRING::isUpperWord(int n) const {
   const std::string_view w = word(n);
   if (w.empty()) return 0;
-  return std::all_of(w.begin(), w.end(),
-                     [](char ch) { return std::isupper(static_cast<unsigned char>(ch)) != 0; })
-             ? 1
-             : 0;
+  return std::all_of(w.begin(), w.end(), [](char ch) { return isUpperChar(ch); }) ? 1 : 0;
 }
 
 int STRING::wordEquals(int n, std::string_view text, int ignoreCase) const {
@@ -96,7 +137,8 @@ int STRING::wordEquals(int n, std::string_view text, int ignoreCase) const {
 }
 
 int STRING::findText(std::string_view text, int ignoreCase, int wholeWords) const {
-  if (text_.empty()) return 0;
+  const std::string_view held = view();
+  if (held.empty()) return 0;
   if (wholeWords != 0) {
     const int words = countWords();
     for (int w = 1; w <= words; ++w) {
@@ -105,7 +147,6 @@ int STRING::findText(std::string_view text, int ignoreCase, int wholeWords) cons
     }
     return 0;
   }
-  const std::string_view held = text_;
   std::size_t at = std::string_view::npos;
   if (ignoreCase == 0) {
     at = held.find(text);
@@ -118,12 +159,13 @@ int STRING::findText(std::string_view text, int ignoreCase, int wholeWords) cons
 }
 
 int STRING::expandTabs(int n) {
-  const auto tabs = std::count(text_.begin(), text_.end(), '\t');
-  if (tabs == 0) return 0;
+  const std::string_view held = view();
+  if (held.find('\t') == std::string_view::npos) return 0;
+  const auto tabs = std::count(held.begin(), held.end(), '\t');
   const std::string spaces(static_cast<std::size_t>(std::max(n, 0)), ' ');
   std::string expanded;
-  expanded.reserve(text_.size() + static_cast<std::size_t>(tabs) * spaces.size());
-  for (const char ch : text_) {
+  expanded.reserve(held.size() + static_cast<std::size_t>(tabs) * spaces.size());
+  for (const char ch : held) {
     if (ch == '\t') {
       expanded += spaces;
     } else {
@@ -133,6 +175,12 @@ int STRING::expandTabs(int n) {
   setText(expanded);
   return static_cast<int>(tabs);
 }
+
+// ---------------------------------------------------------------- LINESTR
+
+void* LINESTR::operator new(std::size_t bytes) noexcept { return BLOCKPOOL::allocate(bytes); }
+
+void LINESTR::operator delete(void* block, std::size_t bytes) noexcept { BLOCKPOOL::release(block, bytes); }
 
 // ---------------------------------------------------------------- BUFFER: lines
 
@@ -178,7 +226,7 @@ int BUFFER::insertBuffer(BUFFER* other, int n) {
   const bool atHead = n == 1;
   for (int j = 1; j <= m; ++j) {
     const LINESTR* source = other->get(atHead ? m + 1 - j : j);
-    if (!add(std::make_unique<LINESTR>(n, source->str().text()))) {
+    if (!add(std::make_unique<LINESTR>(n, source->str().view()))) {
       fatalError("Unable to insert a new line to BUFFER.");
     }
   }
@@ -189,7 +237,7 @@ int BUFFER::copyLines(BUFFER& target, int a, int b) {
   if (a == 0) a = 1;
   if (b == 0) b = lineCount();
   if (a < 1 || a > lineCount() || b < 1 || b > lineCount() || b < a) return 0;
-  for (int i = a; i <= b; ++i) target.addLine(get(i)->str().text());
+  for (int i = a; i <= b; ++i) target.addLine(get(i)->str().view());
   return 1;
 }
 
@@ -213,7 +261,7 @@ std::string* BUFFER::getLine(std::string& destination, int n) {
     destination.clear();
     return nullptr;
   }
-  destination = line->str().text();
+  destination = line->str().view();
   return &destination;
 }
 
@@ -232,7 +280,7 @@ std::string& BUFFER::currentLine(std::string& destination) {
   if (line == nullptr) {
     destination.clear();
   } else {
-    destination = line->str().text();
+    destination = line->str().view();
   }
   return destination;
 }
@@ -343,7 +391,7 @@ void BUFFER::encodeHex(BUFFER& target) {
     out += kHexDigits[byte & 0x0F];
   };
   for (first(); !atEnd(); next()) {
-    for (const char ch : current()->str().text()) put(static_cast<unsigned char>(ch));
+    for (const char ch : current()->str().view()) put(static_cast<unsigned char>(ch));
     put('\n');
   }
   out += '~';
@@ -360,7 +408,7 @@ void BUFFER::decodeHex(BUFFER& target) {
   };
   bool inside = false;
   for (first(); !atEnd(); next()) {
-    const std::string& line = current()->str().text();
+    const std::string_view line = current()->str().view();
     for (std::size_t i = 0; i < line.size(); ++i) {
       if (line[i] == '~') {
         inside = !inside;

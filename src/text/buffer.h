@@ -12,6 +12,7 @@
 // share one key).
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -19,14 +20,26 @@
 
 namespace vyr {
 
+// One owned text. The text lives in one block of the block store
+// (containers/blockpool.h) sized to it, and there is no block at all for the
+// empty text. `view` reads it without copying; `text` answers a std::string
+// copy that is made on its first use and from then on kept in step with every
+// change, so a reference to it stays valid as long as the STRING lives.
+// Invariant: data_ is null exactly when size_ is 0; otherwise it holds the
+// size_ bytes of the text (no terminating NUL) in a block of blockBytes(size_).
 class STRING {
  public:
-  explicit STRING(std::string_view text = {}) : text_(text) {}
+  explicit STRING(std::string_view text = {}) { assign(text); }
+  STRING(const STRING& other) : STRING(other.view()) {}
+  STRING& operator=(const STRING& other);
+  ~STRING();
 
   int setText(std::string_view text);
-  std::string& getText(std::string& destination) const { return destination = text_; }
-  [[nodiscard]] const std::string& text() const { return text_; }
-  [[nodiscard]] int isEmpty() const { return text_.empty() ? 1 : 0; }
+  std::string& getText(std::string& destination) const { return destination.assign(view()); }
+  [[nodiscard]] const std::string& text() const;
+  // The text without copying; valid until the next change of this STRING.
+  [[nodiscard]] std::string_view view() const { return {data_ != nullptr ? data_ : "", size_}; }
+  [[nodiscard]] int isEmpty() const { return size_ == 0 ? 1 : 0; }
   [[nodiscard]] int isBlank() const;
   [[nodiscard]] int countWords() const;
   // Word n into the destination; out of range the destination becomes "" and
@@ -40,15 +53,25 @@ class STRING {
   int expandTabs(int n);
 
  private:
-  std::string text_;
+  static std::size_t blockBytes(std::size_t size);
+  void assign(std::string_view text);
+
+  char* data_ = nullptr;
+  std::size_t size_ = 0;
+  mutable std::unique_ptr<std::string> copy_;  // what `text` answers, once asked
 };
 
-// One line of a buffer: its key is the line's sequence key.
+// One line of a buffer: its key is the line's sequence key. Lines come and go
+// by the million, so their objects come from the block store too.
 class LINESTR : public OBJECT, private STRING {
  public:
   explicit LINESTR(int key = 0, std::string_view text = {}) : OBJECT(key), STRING(text) {}
   STRING& str() { return *this; }
   [[nodiscard]] const STRING& str() const { return *this; }
+
+  // Null when memory is out, so that adding the line fails as a list addition does.
+  static void* operator new(std::size_t bytes) noexcept;
+  static void operator delete(void* block, std::size_t bytes) noexcept;
 };
 
 class BUFFER : public LIST<LINESTR> {

@@ -14,7 +14,9 @@ namespace vyr {
 
 namespace {
 
-constexpr std::size_t kBlockSize = 256 * 1024;
+// Below the heap's threshold for mapping blocks of their own, whose mapping and
+// unmapping would cost more than a small run does.
+constexpr std::size_t kBlockSize = 64 * 1024;
 
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
@@ -36,8 +38,8 @@ std::string_view lineText(std::string_view raw, int trim) {
   }
   if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
   if (trim != 0) {
-    while (!raw.empty() && std::isspace(static_cast<unsigned char>(raw.front()))) raw.remove_prefix(1);
-    while (!raw.empty() && std::isspace(static_cast<unsigned char>(raw.back()))) raw.remove_suffix(1);
+    while (!raw.empty() && isSpaceChar(raw.front())) raw.remove_prefix(1);
+    while (!raw.empty() && isSpaceChar(raw.back())) raw.remove_suffix(1);
   }
   return raw;
 }
@@ -105,7 +107,7 @@ int BUFFER::loadBuffer(const std::string& path, int append, int trim) {
   const File file(std::fopen(path.c_str(), "r"));
   if (!file) return 0;
   LineLoader loader(*this, firstKey, trim);
-  const auto block = std::make_unique<char[]>(kBlockSize);
+  const auto block = std::make_unique_for_overwrite<char[]>(kBlockSize);
   std::size_t got = 0;
   while ((got = std::fread(block.get(), 1, kBlockSize, file.get())) > 0) {
     loader.feed(std::string_view(block.get(), got));
@@ -120,7 +122,7 @@ int BUFFER::saveBuffer(const std::string& path, int append) {
   std::string pending;
   pending.reserve(kBlockSize + 1024);
   for (first(); !atEnd(); next()) {
-    pending += current()->str().text();
+    pending += current()->str().view();
     pending += '\n';
     if (pending.size() >= kBlockSize) writeOut(pending, file.get());
   }
@@ -144,7 +146,7 @@ void BUFFER::printBuffer(int linesPerPage, int numbered) {
       std::snprintf(number, sizeof number, "%-3ld ", static_cast<long>(i));
       pending += number;
     }
-    pending += get(i)->str().text();
+    pending += get(i)->str().view();
     pending += '\n';
     if (linesPerPage != 0 && i % linesPerPage == 0) {
       waitForUser();

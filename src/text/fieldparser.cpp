@@ -1,6 +1,7 @@
 #include "text/fieldparser.h"
 
-#include <cctype>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 #include "text/utils.h"
@@ -23,9 +24,33 @@ std::string_view untilNul(std::string_view text) {
 std::string_view trimmedView(std::string_view text) {
   std::size_t begin = 0;
   std::size_t end = text.size();
-  while (begin < end && std::isspace(static_cast<unsigned char>(text[begin]))) ++begin;
-  while (end > begin && std::isspace(static_cast<unsigned char>(text[end - 1]))) --end;
+  while (begin < end && isSpaceChar(text[begin])) ++begin;
+  while (end > begin && isSpaceChar(text[end - 1])) --end;
   return text.substr(begin, end - begin);
+}
+
+// The index of the first `a` or `b` in the text from `from` on, or its size.
+// Eight bytes are tested at a time: a byte equal to `a` becomes zero in
+// word ^ a-pattern, and (x - 0x01..) & ~x & 0x80.. marks the first zero byte
+// of x correctly (marks above it may be false, and are not looked at).
+std::size_t findEither(std::string_view text, std::size_t from, char a, char b) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+  std::size_t i = from;
+  if constexpr (std::endian::native == std::endian::little) {
+    const std::uint64_t patternA = kOnes * static_cast<unsigned char>(a);
+    const std::uint64_t patternB = kOnes * static_cast<unsigned char>(b);
+    for (; i + 8 <= text.size(); i += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, text.data() + i, 8);
+      const std::uint64_t xa = word ^ patternA;
+      const std::uint64_t xb = word ^ patternB;
+      const std::uint64_t marks = ((xa - kOnes) & ~xa & kHighs) | ((xb - kOnes) & ~xb & kHighs);
+      if (marks != 0) return i + static_cast<std::size_t>(std::countr_zero(marks)) / 8;
+    }
+  }
+  while (i < text.size() && text[i] != a && text[i] != b) ++i;
+  return i;
 }
 
 // The state of one walk over a line, shared by the splitting and by
@@ -78,19 +103,94 @@ class Walk {
 
 FIELDPARSER::FIELDPARSER(std::string_view line, char separator, char quote, int collapse, int keepBackup,
                          int trim)
-    : separator_(separator), quote_(quote), collapse_(collapse) {
+    : keepBackup_(keepBackup != 0),
+      trim_(trim != 0),
+      separator_(separator),
+      quote_(quote),
+      collapse_(collapse) {
+  parseLine(line);
+}
+
+void FIELDPARSER::parseLine(std::string_view line) {
   line = untilNul(line);
   std::string_view working = line;
-  if (keepBackup != 0) {
+  if (keepBackup_) {
     backup_.assign(line);
     hasBackup_ = true;
-    if (trim != 0) working = trimmedView(line);
+    working = backup_;
+    if (trim_) working = trimmedView(working);
   }
+  positions_.clear();
+  positionsKnown_ = false;
+  fieldCount_ = 0;
+  moreSpans_.clear();
+  text_.clear();
   split(working);
+}
+
+void FIELDPARSER::addSpan(Span span) {
+  if (fieldCount_ < kInlineFields) {
+    inlineSpans_[fieldCount_] = span;
+  } else {
+    moreSpans_.push_back(span);
+  }
+  ++fieldCount_;
+}
+
+// Without a quote character in the line the walk reduces to this: a separator
+// ends the field unless it follows another one in collapse mode (or opens the
+// line), every other character belongs to the field. The characters of a
+// field are then one run of the line, so the field is read in place: its span
+// counts from `base_`, where the line starts at `offset`. Answers false, with
+// nothing recorded, when the line holds a quote character after all.
+bool FIELDPARSER::splitPlain(std::string_view working, std::size_t offset) {
+  const char separator = separator_;
+  const char quote = quote_;
+  const bool collapse = collapse_ != 0;
+  const char* const line = working.data();
+  const std::size_t size = working.size();
+  std::size_t i = 0;
+  bool afterSeparator = true;  // the line opens as if a separator stood before it
+  std::size_t begin = 0;       // the current field's run: [begin, end)
+  std::size_t end = 0;
+  while (i < size) {
+    if (line[i] == separator) {
+      if (!afterSeparator || !collapse) {
+        addSpan({offset + begin, end - begin});
+        begin = end = i + 1;
+      }
+      afterSeparator = true;
+      ++i;
+      continue;
+    }
+    begin = i;
+    i = findEither(working, i, separator, quote);
+    if (i < size && line[i] == quote) {
+      fieldCount_ = 0;
+      moreSpans_.clear();
+      return false;
+    }
+    end = i;
+    afterSeparator = false;
+  }
+  addSpan({offset + begin, end - begin});
+  return true;
 }
 
 void FIELDPARSER::split(std::string_view working) {
   if (working.empty()) return;
+  if (separator_ != '\0') {
+    // The fields of a kept line are read in the backup; otherwise the line is
+    // copied once to be owned.
+    if (hasBackup_) {
+      base_ = backup_.data();
+      if (splitPlain(working, static_cast<std::size_t>(working.data() - backup_.data()))) return;
+    } else {
+      text_.assign(working);
+      base_ = text_.data();
+      if (splitPlain(text_, 0)) return;
+    }
+  }
   // The fields never hold more characters than the line.
   text_.resize(working.size());
   char* out = text_.data();
@@ -102,20 +202,21 @@ void FIELDPARSER::split(std::string_view working) {
     const Walk::Effect effect = walk.visit(i, ch);
     if (effect.closeQuote && used > fieldBegin) --used;
     if (effect.boundary) {
-      spans_.push_back({fieldBegin, used - fieldBegin});
+      addSpan({fieldBegin, used - fieldBegin});
       fieldBegin = used;
     } else if (effect.append) {
       out[used++] = ch;
     }
   }
-  spans_.push_back({fieldBegin, used - fieldBegin});
+  addSpan({fieldBegin, used - fieldBegin});
   text_.resize(used);
+  base_ = text_.data();
 }
 
 std::string_view FIELDPARSER::field(int n) const {
   if (n < 1 || n > fieldCount()) return {};
-  const Span& span = spans_[static_cast<std::size_t>(n - 1)];
-  return std::string_view(text_).substr(span.begin, span.size);
+  const Span& where = span(n);
+  return {base_ + where.begin, where.size};
 }
 
 std::string* FIELDPARSER::getField(std::string& destination, int n) const {
@@ -190,8 +291,7 @@ int FIELDPARSER::fieldEquals(int n, std::string_view text, int ignoreCase) const
   if (ignoreCase == 0) return value == text ? 1 : 0;
   // Equal upper-case copies, compared without making them.
   for (std::size_t i = 0; i < value.size(); ++i) {
-    if (std::toupper(static_cast<unsigned char>(value[i])) !=
-        std::toupper(static_cast<unsigned char>(text[i]))) {
+    if (upperChar(value[i]) != upperChar(text[i])) {
       return 0;
     }
   }

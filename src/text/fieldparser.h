@@ -9,11 +9,15 @@
 // field starts in it; `trim` (only with `keepBackup`) trims the working copy.
 //
 // Field numbers are 1-based; out-of-range numbers give the empty text, 0, a null
-// result or -1, never a failure. A parser is built for one line and then read.
+// result or -1, never a failure. A parser is built for one line and then read;
+// `parseLine` makes it a parser of another line with the same settings, keeping
+// its storage, so that a loop over many lines allocates nothing once warm.
 //
 // The parser owns its fields and its backup. The line ends at its first NUL
-// byte, if any. Fields may be of any length; splitting is one linear pass that
-// stores all field texts back to back in one owned array.
+// byte, if any. Fields may be of any length; splitting is one linear pass. In
+// a line without quote characters every field is a run of the line and is read
+// in place; otherwise the field texts are stored back to back in one owned
+// array. The first kInlineFields field positions are held in the parser itself.
 #pragma once
 
 #include <cstddef>
@@ -33,7 +37,11 @@ class FIELDPARSER {
   FIELDPARSER(const FIELDPARSER&) = delete;
   FIELDPARSER& operator=(const FIELDPARSER&) = delete;
 
-  [[nodiscard]] int fieldCount() const { return static_cast<int>(spans_.size()); }
+  // Splits another line exactly as a new parser with this one's separator,
+  // quote, collapse, backup and trim settings would.
+  void parseLine(std::string_view line);
+
+  [[nodiscard]] int fieldCount() const { return fieldCount_; }
   // Field n without copying; the empty text when n is out of range.
   [[nodiscard]] std::string_view field(int n) const;
 
@@ -63,19 +71,33 @@ class FIELDPARSER {
   int getFloats(std::initializer_list<float*> destinations) const;
 
  private:
-  // Where field n lies in `text_`: spans_[n - 1].
+  // Where field n lies, counted from `base_`: span(n).
   struct Span {
     std::size_t begin;
     std::size_t size;
   };
+  static constexpr int kInlineFields = 12;
 
   void split(std::string_view working);
+  bool splitPlain(std::string_view working, std::size_t offset);
+  void addSpan(Span span);
+  [[nodiscard]] const Span& span(int n) const {
+    return n <= kInlineFields ? inlineSpans_[n - 1] : moreSpans_[n - kInlineFields - 1];
+  }
   void findPositions() const;
 
-  std::string text_;         // the field texts, one after the other
-  std::vector<Span> spans_;  // one per field
+  // The field texts: a field read in place lies in the backup (or in text_,
+  // which then holds the line), a field of a quoted line in text_, which then
+  // holds the field texts one after the other. base_ is where spans count from.
+  std::string text_;
+  const char* base_ = nullptr;
+  int fieldCount_ = 0;
+  Span inlineSpans_[kInlineFields];  // fields 1 to kInlineFields
+  std::vector<Span> moreSpans_;      // the fields after them
   std::string backup_;
   bool hasBackup_ = false;
+  bool keepBackup_ = false;
+  bool trim_ = false;
   // Where each field starts in the backup, found on the first `fieldPosition`.
   mutable std::vector<int> positions_;
   mutable bool positionsKnown_ = false;

@@ -17,9 +17,9 @@ namespace vyr {
 
 namespace {
 
-bool isWhite(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+bool isWhite(char c) { return isSpaceChar(c); }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-char upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+char upper(char c) { return upperChar(c); }
 char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
 
 // Reads an optionally signed run of decimal digits after leading white space,

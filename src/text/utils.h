@@ -10,6 +10,13 @@
 
 namespace vyr {
 
+// The "C" locale's white space, upper-case test and upper-casing, inline for
+// the loops that run over every character of an orders file. The same answers
+// as `isspace`, `isupper` and `toupper`: the program never changes the locale.
+constexpr bool isSpaceChar(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+constexpr bool isUpperChar(char c) { return c >= 'A' && c <= 'Z'; }
+constexpr char upperChar(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
 // Ends the run on an error it cannot continue from: a newline, the message and
 // a newline on standard output, the ENTER prompt, then abort (no destructors,
 // nothing saved).

@@ -8,14 +8,7 @@
 #include <string>
 #include <vector>
 
-// While set, nothrow array allocations fail: the list's node chunks come from
-// them, so this makes the next chunk allocation of a list fail.
-static bool gFailNothrowArrays = false;
-
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-  if (gFailNothrowArrays) return nullptr;
-  return ::operator new[](size);
-}
+#include "containers/blockpool.h"
 
 namespace vyr {
 namespace {
@@ -327,19 +320,19 @@ TEST(ListTest, OwnsItsElements) {
   // A failed node allocation leaves the element with the caller.
   Probe list;
   auto element = std::make_unique<Tagged>(5, 'f', &deaths);
-  gFailNothrowArrays = true;
+  BLOCKPOOL::simulateExhaustion(1);
   const int added = list.add(std::move(element));
   const int front = list.addFront(std::move(element));
-  gFailNothrowArrays = false;
+  BLOCKPOOL::simulateExhaustion(0);
   EXPECT_EQ(added + front, 0);
   ASSERT_NE(element, nullptr);
   EXPECT_EQ(list.isEmpty(), 1);
   EXPECT_EQ(list.add(std::move(element)), 1);
   Probe target;
   list.first();
-  gFailNothrowArrays = true;
+  BLOCKPOOL::simulateExhaustion(1);
   EXPECT_EQ(list.transferTo(target, 1), 0);
-  gFailNothrowArrays = false;
+  BLOCKPOOL::simulateExhaustion(0);
   EXPECT_EQ(list.current()->tag(), 'f');
   EXPECT_EQ(element, nullptr);
   EXPECT_EQ(list.add(nullptr), 0);

@@ -247,5 +247,35 @@ TEST_F(SynworldsTest, FatalErrors) {
   expectFatal([&] { worlds.saveAll(); }, "\nUable to open file VYRWORLDS for writing\\.\n");
 }
 
+// The reader behind loadWorlds answers the fatal message instead of ending the
+// run, and keeps the worlds of the lines before the fault.
+TEST(SynworldsRead, AnswersTheFaultInsteadOfEndingTheRun) {
+  const struct {
+    const char* lines;
+    int answer;
+    const char* message;
+    const char* worlds;
+  } cases[] = {
+      {"2\t\"Second World\"\t17\t\t23\n\n1\tFirst\n", 1, "", "1:First:|2:Second World:17,23"},
+      {"1\tA\t5\n2\tName\t17\t\n", 0, "Unable to load game number.", "1:A:5|2:Name:17"},
+      {"2\tName\tabc\n", 0, "Unable to load game number.", "2:Name:"},
+      {"1\tA\n2\n", 0, "Error Loading World Number.", "1:A:"},
+      {"0\tZero\n", 0, "Error Loading World Number.", ""},
+      {"World\tName\n", 0, "Error Loading World Number.", ""},
+  };
+  for (const auto& c : cases) {
+    BUFFER lines;
+    std::string text = c.lines;
+    for (std::size_t end = 0; (end = text.find('\n')) != std::string::npos; text.erase(0, end + 1)) {
+      lines.addLine(text.substr(0, end));
+    }
+    SYNWORLDS worlds(0, nullptr, 1);
+    std::string message;
+    EXPECT_EQ(worlds.readWorlds(lines, message), c.answer) << c.lines;
+    EXPECT_EQ(message, c.message) << c.lines;
+    EXPECT_EQ(describe(worlds), c.worlds) << c.lines;
+  }
+}
+
 }  // namespace
 }  // namespace vyr
