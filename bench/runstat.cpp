@@ -4,8 +4,8 @@
 //
 // The command reads /dev/null, writes its standard output to the file OUT
 // (created or emptied) and its standard error to /dev/null. runstat prints
-// "SECONDS PEAK_KB" and exits with the command's status (127 when it cannot be
-// started). The peak is the child's own: a process inherits the peak of the
+// "WALL_SECONDS PEAK_KB CPU_SECONDS" (CPU: user and system time together) and
+// exits with the command's status (127 when it cannot be started). The peak is the child's own: a process inherits the peak of the
 // memory it was forked from, which is why the benchmark does not fork the
 // commands from a large interpreter but from this small program.
 #include <fcntl.h>
@@ -39,6 +39,7 @@ int main(int argc, char** argv) {
   rusage usage{};
   if (wait4(child, &status, 0, &usage) != child) return 127;
   const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - start;
-  std::printf("%.6f %ld\n", wall.count(), usage.ru_maxrss);
+  const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+  std::printf("%.6f %ld %.6f\n", wall.count(), usage.ru_maxrss, seconds(usage.ru_utime) + seconds(usage.ru_stime));
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
 }
