@@ -127,7 +127,7 @@ class RecordWriter {
     ++position_;
     BUFFER* lines = member.getBuffer();
     for (int n = 1; n <= lines->lineCount(); ++n) {
-      putText(lines->lineString(n)->text());
+      putText(lines->lineString(n)->view());
       put(static_cast<unsigned char>(FILES::shiftByte(position_, '\n')));
       ++position_;
     }
@@ -143,7 +143,7 @@ class RecordWriter {
   }
 
  private:
-  void putText(const std::string& text) {
+  void putText(std::string_view text) {
     for (const char c : text) {
       put(static_cast<unsigned char>(FILES::shiftByte(position_, static_cast<unsigned char>(c))));
       ++position_;

@@ -282,8 +282,14 @@ int LISTOBJ::removeKey(int key) {
   return 1;
 }
 
+// The elements go head first, in one walk over the chain taken off the list.
 int LISTOBJ::clear() {
-  while (head_ != nullptr) destroyAt(head_, 1);
+  for (Node* node = takeChain(); node != nullptr;) {
+    Node* following = node->next;
+    node->element.reset();
+    freeNode(node);
+    node = following;
+  }
   keySorted_ = 1;
   compareSorted_ = 1;
   cursor_ = nullptr;

@@ -37,7 +37,7 @@ void SYNDAT::load(std::string_view dir, std::string_view fileName, FILES* archiv
   }
   const int lines = buffer.lineCount();
   for (int n = 1; n <= lines; ++n) {
-    const std::string& line = buffer.get(n)->str().text();
+    const std::string_view line = buffer.get(n)->str().view();
     if (line.empty()) continue;
     // Columns by position: tabs are not collapsed, a quoted column may hold tabs.
     const FIELDPARSER parser(line, '\t', '"', 0, 0, 0);

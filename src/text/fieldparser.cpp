@@ -271,6 +271,7 @@ int FIELDPARSER::fieldPosition(int n) const {
 // separators) have no position.
 void FIELDPARSER::findPositions() const {
   positionsKnown_ = true;
+  if (positionsInPlace()) return;
   Walk walk(separator_, quote_, collapse_);
   int fieldNumber = 1;
   for (std::size_t i = 0; i <= backup_.size(); ++i) {
@@ -282,6 +283,27 @@ void FIELDPARSER::findPositions() const {
     }
     if (walk.visit(i, ch).boundary) ++fieldNumber;
   }
+}
+
+// Fields read in place in the backup start where the walk finds them when the
+// walk over the backup meets the same fields: in collapse mode, with nothing
+// but separators before the first field, nothing after the last, and no empty
+// field. Then the positions are the fields' offsets; otherwise answers false.
+bool FIELDPARSER::positionsInPlace() const {
+  if (fieldCount_ == 0 || collapse_ == 0 || base_ != backup_.data()) return false;
+  const Span& last = span(fieldCount_);
+  if (last.begin + last.size != backup_.size()) return false;
+  for (std::size_t i = 0; i < span(1).begin; ++i) {
+    if (backup_[i] != separator_) return false;
+  }
+  for (int n = 1; n <= fieldCount_; ++n) {
+    if (span(n).size == 0) return false;
+  }
+  positions_.resize(static_cast<std::size_t>(fieldCount_));
+  for (int n = 1; n <= fieldCount_; ++n) {
+    positions_[static_cast<std::size_t>(n - 1)] = static_cast<int>(span(n).begin);
+  }
+  return true;
 }
 
 int FIELDPARSER::fieldEquals(int n, std::string_view text, int ignoreCase) const {

@@ -85,6 +85,7 @@ class FIELDPARSER {
     return n <= kInlineFields ? inlineSpans_[n - 1] : moreSpans_[n - kInlineFields - 1];
   }
   void findPositions() const;
+  bool positionsInPlace() const;
 
   // The field texts: a field read in place lies in the backup (or in text_,
   // which then holds the line), a field of a quoted line in text_, which then
