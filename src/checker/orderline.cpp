@@ -47,6 +47,8 @@ void SYNTAX::addCheckLine(const FIELDPARSER& parser, int n, std::string_view mes
 }
 
 void SYNTAX::report(const FIELDPARSER& parser, int field, std::string_view message, int isWarning) {
+  if (reportsOnLine_ >= kMaxReportsPerLine) return;
+  ++reportsOnLine_;
   addCheckLine(parser, field, message);
   if (isWarning) {
     ++warnings_;
@@ -59,6 +61,7 @@ void SYNTAX::report(const FIELDPARSER& parser, int field, std::string_view messa
 }
 
 int SYNTAX::checkOrderLine(const FIELDPARSER& parser) {
+  reportsOnLine_ = 0;
   output_->addLine(parser.line());
   const std::string_view first = parser.field(1);
   if (parser.fieldCount() == 0 || startsWith(first, ';')) return errors_ > 0 || warnings_ > 0 ? 1 : 0;
@@ -133,7 +136,9 @@ void SYNTAX::checkScope(const FIELDPARSER& parser, std::string_view scope) {
 }
 
 void SYNTAX::walkSlots(const FIELDPARSER& parser, SLOTWALK& walk) {
-  while (walk.p <= static_cast<int>(walk.words.size()) && !walk.done) {
+  // A walk that can no longer report anything stops early: the rest of a
+  // repeated slot could only add faults past the line's limit.
+  while (walk.p <= static_cast<int>(walk.words.size()) && !walk.done && reportsOnLine_ < kMaxReportsPerLine) {
     const std::string_view slot = wordAt(walk.words, walk.p);
     if (!isUpperWord(slot)) {
       const std::string_view text = parser.field(walk.e);
@@ -172,7 +177,7 @@ void SYNTAX::walkSlots(const FIELDPARSER& parser, SLOTWALK& walk) {
 
 void SYNTAX::checkExtraFields(const FIELDPARSER& parser, const SLOTWALK& walk) {
   const bool freeText = !walk.words.empty() && walk.words.back() == "#";
-  for (int e = walk.e; parser.fieldCount() >= e; ++e) {
+  for (int e = walk.e; parser.fieldCount() >= e && reportsOnLine_ < kMaxReportsPerLine; ++e) {
     if (startsWith(parser.field(e), ';') || freeText) break;
     report(parser, e, "WARNING: Extra Parameter Supplied.", 1);
   }

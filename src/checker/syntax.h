@@ -64,6 +64,12 @@ class SYNTAX {
   // Appends one check line for field n of the parser's line to the output.
   void addCheckLine(const FIELDPARSER& parser, int n, std::string_view message);
 
+  // At most this many errors and warnings are reported for one order line;
+  // further faults of the line are neither written nor counted. Each check
+  // line is as long as its field's column, so without a bound a line of many
+  // faulty fields would give output quadratic in its length.
+  static constexpr int kMaxReportsPerLine = 100;
+
   void setFindingSink(FINDINGSINK* sink) { sink_ = sink; }
   [[nodiscard]] int errors() const { return errors_; }
   [[nodiscard]] int warnings() const { return warnings_; }
@@ -106,6 +112,7 @@ class SYNTAX {
   int world_ = 0;
   FINDINGSINK* sink_ = nullptr;
   int currentLine_ = 0;
+  int reportsOnLine_ = 0;
 };
 
 }  // namespace vyr

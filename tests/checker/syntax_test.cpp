@@ -273,6 +273,49 @@ TEST_F(CheckPass, UnknownSpellCutsTheVariant) {
                    mark(13, kExtra), mark(17, kExtra)}));
 }
 
+// Each check line is as long as its field's column, so the faults reported for
+// one order line are bounded; the summary counts only what is written, and the
+// next line starts with a fresh allowance.
+TEST_F(CheckPass, OneLineReportsAtMostItsLimitOfFaults) {
+  const int limit = SYNTAX::kMaxReportsPerLine;
+  // An order of `fields` fields " 9,9" after `head`, and the check lines for
+  // the first `reported` of them with `message`.
+  const auto order = [](const std::string& head, int fields) {
+    std::string line = head;
+    for (int i = 0; i < fields; ++i) line += " 9,9";
+    return line;
+  };
+  const auto marks = [](const std::string& head, int reported, const char* message) {
+    Lines lines;
+    for (int i = 0; i < reported; ++i) lines.push_back(mark(static_cast<int>(head.size()) + 1 + 4 * i, message));
+    return lines;
+  };
+  const struct {
+    const char* what;
+    std::string head;
+    int fields;
+    const char* message;
+    int reported;
+  } cases[] = {
+      {"surplus fields up to the limit", "SHIRE 1,1", limit - 1, kExtra, limit - 1},
+      {"surplus fields past the limit", "SHIRE 1,1", limit + 50, kExtra, limit},
+      {"a repeated slot up to the limit", "RALLY", limit, kBadLoc, limit},
+      {"a repeated slot past the limit", "RALLY", 3 * limit, kBadLoc, limit},
+  };
+  for (const auto& c : cases) {
+    const bool errors = c.message == std::string(kBadLoc);
+    const std::string line = order(c.head, c.fields);
+    Lines expected{"#> Errors " + std::to_string(errors ? 2 * c.reported : 0) + " Warnings " +
+                   std::to_string(errors ? 0 : 2 * c.reported)};
+    for (int twice = 0; twice < 2; ++twice) {
+      expected.push_back("  " + line);
+      const Lines lines = marks(c.head, c.reported, c.message);
+      expected.insert(expected.end(), lines.begin(), lines.end());
+    }
+    EXPECT_EQ(check({line, line}), expected) << c.what;
+  }
+}
+
 TEST_F(CheckPass, CheckingItsOwnOutputGivesItAgain) {
   const Lines input{"#VYR 3", "fly", "SHIRE 12,9 x", "\tRECRUIT 40;c", "", "RALLY 1,1 9,9", "#END"};
   const Lines first = check(input);
