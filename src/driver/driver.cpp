@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <utility>
 #include <string_view>
 #include <vector>
 
@@ -106,11 +107,13 @@ int loadOrders(RUNSTATE& run) {
   say("Loading Orders File. ... ");
   if (run.inputFromStdin) {
     readOrderLines(stdin, *run.input);
-  } else if (run.input->loadBuffer(run.inputFile, 0, 0) == 0) {
+    dropByteOrderMark(*run.input);
+  } else if (loadOrdersFile(run.inputFile, *run.input) == 0) {
     say("Failed To Load.  Unknown Reason.\n");
     return 0;
+  } else {
+    run.checkLinesLeftOut = 1;
   }
-  dropByteOrderMark(*run.input);
   say("Done!\n");
   return 1;
 }
@@ -174,8 +177,15 @@ int readOrderLines(std::FILE* stream, BUFFER& buffer, std::vector<int>* sourceLi
 // glued into it (the line's first ';') gets a space before it and so ends the
 // word. A line such as "#>;text" would otherwise be echoed as "#> ;text" and
 // deleted only by the next run, whose output would then differ.
-int isCheckLine(const STRING& line) {
-  const std::string_view word = line.word(1);
+int isCheckLine(const STRING& line) { return isCheckText(line.view()); }
+
+int isCheckText(std::string_view text) {
+  std::size_t begin = 0;
+  while (begin < text.size() && isSpaceChar(text[begin])) ++begin;
+  if (begin == text.size() || text[begin] != '#') return 0;
+  std::size_t end = begin;
+  while (end < text.size() && !isSpaceChar(text[end])) ++end;
+  const std::string_view word = text.substr(begin, end - begin);
   const std::size_t semicolon = word.find(';');
   const bool cut = semicolon != std::string_view::npos && semicolon > 0;
   return isCheckWord(word) || (cut && isCheckWord(word.substr(0, semicolon))) ? 1 : 0;
@@ -202,11 +212,25 @@ int dropByteOrderMark(BUFFER& buffer) {
   return 1;
 }
 
+// Only the first line read can carry the byte-order mark; it is judged
+// without it, and loses it when kept (it is then line 1).
+int loadOrdersFile(const std::string& path, BUFFER& buffer) {
+  bool first = true;
+  bool keptWithMark = false;
+  const int read = buffer.loadBuffer(path, 0, 0, [&](std::string_view text) {
+    if (!std::exchange(first, false) || !text.starts_with(kByteOrderMark)) return isCheckText(text) == 0;
+    keptWithMark = isCheckText(text.substr(kByteOrderMark.size())) == 0;
+    return keptWithMark;
+  });
+  if (keptWithMark) dropByteOrderMark(buffer);
+  return read;
+}
+
 int setUpRun(RUNSTATE& run) { return readCommandLine(run) && createObjects(run) && loadOrders(run); }
 
 int checkRun(RUNSTATE& run) {
   say("Deleting Previous Error Check Lines #--->?. .... ");
-  deleteCheckLines(*run.input);
+  if (run.checkLinesLeftOut == 0) deleteCheckLines(*run.input);
   say("Done!\n");
   say("Performing Syntax Check. ... ");
   checkAndSummarise(*run.checker, *run.input, *run.output, run.gameNo, &run.errorCount, &run.warningCount);

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "checker/syntax.h"
@@ -29,6 +30,7 @@ struct RUNSTATE {
   std::unique_ptr<SYNTAX> checker;
   int errorCount = 0;
   int warningCount = 0;
+  int checkLinesLeftOut = 0;  // 1 when the orders were loaded without their check lines
 };
 
 // The whole program: banner, argument store, the phases on the process's one
@@ -59,6 +61,12 @@ int readOrderLines(std::FILE* stream, BUFFER& buffer, std::vector<int>* sourceLi
 // or summary line of an earlier run; also when it does so once cut at a ';'
 // glued into it, where the pre-pass puts a space.
 [[nodiscard]] int isCheckLine(const STRING& line);
+[[nodiscard]] int isCheckText(std::string_view text);
+// Loads an orders file as the check needs it, in one go: what `loadBuffer`,
+// `dropByteOrderMark` and `deleteCheckLines` give one after the other, without
+// ever storing the check lines. Answers the number of lines read (check lines
+// included); 0 when the file cannot be read or is empty.
+int loadOrdersFile(const std::string& path, BUFFER& buffer);
 // Deletes every check line; answers the number deleted.
 int deleteCheckLines(BUFFER& buffer);
 // Drops a UTF-8 byte-order mark from the start of line 1; answers 1 when it did.

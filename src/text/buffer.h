@@ -12,6 +12,7 @@
 // share one key).
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -108,6 +109,11 @@ class BUFFER : public LIST<LINESTR> {
   // after the last one; with `trim` each line loses its outer white space.
   // Answers the number of lines added; 0 when the file cannot be opened.
   int loadBuffer(const std::string& path, int append, int trim);
+  // As above, but a line goes into the buffer only when `keep` answers true for
+  // its text; a line left out still uses up its key. Answers the number of
+  // lines read, kept or not; 0 when the file cannot be opened or is empty.
+  int loadBuffer(const std::string& path, int append, int trim,
+                 const std::function<bool(std::string_view)>& keep);
   // Writes every line followed by "\n"; 0 when the buffer is empty or the file
   // cannot be opened.
   int saveBuffer(const std::string& path, int append);
@@ -117,6 +123,9 @@ class BUFFER : public LIST<LINESTR> {
                       const char* lead);
   void encodeHex(BUFFER& target);
   void decodeHex(BUFFER& target);
+
+ private:
+  int firstLoadKey(int append);
 };
 
 }  // namespace vyr

@@ -48,7 +48,11 @@ std::string_view lineText(std::string_view raw, int trim) {
 // the buffer with the next key.
 class LineLoader {
  public:
-  LineLoader(BUFFER& buffer, int firstKey, int trim) : buffer_(buffer), key_(firstKey), trim_(trim) {}
+  using Keep = std::function<bool(std::string_view)>;
+
+  // Without `keep` every line is taken.
+  LineLoader(BUFFER& buffer, int firstKey, int trim, const Keep* keep)
+      : buffer_(buffer), key_(firstKey), trim_(trim), keep_(keep) {}
 
   // Takes one block; a line that runs past its end waits in `partial_`.
   void feed(std::string_view block) {
@@ -71,31 +75,69 @@ class LineLoader {
   }
 
   // At the end of the file a last line without a newline is still taken.
-  int finish() {
+  void finish() {
     if (!partial_.empty()) addLine(partial_);
     partial_.clear();
-    return added_;
   }
+
+  [[nodiscard]] int added() const { return added_; }
+  [[nodiscard]] int read() const { return read_; }
 
  private:
   void addLine(std::string_view raw) {
-    if (!buffer_.add(std::make_unique<LINESTR>(key_, lineText(raw, trim_)))) {
-      fatalError("Uable to add line to into the text buffer.");
+    const std::string_view text = lineText(raw, trim_);
+    ++read_;
+    if (keep_ == nullptr || (*keep_)(text)) {
+      if (!buffer_.add(std::make_unique<LINESTR>(key_, text))) {
+        fatalError("Uable to add line to into the text buffer.");
+      }
+      ++added_;
     }
     ++key_;
-    ++added_;
   }
 
   BUFFER& buffer_;
   int key_;
   int trim_;
+  const Keep* keep_;
   int added_ = 0;
+  int read_ = 0;
   std::string partial_;
 };
 
 }  // namespace
 
+namespace {
+
+// Reads the file through the loader; false when it cannot be opened.
+bool loadThrough(const std::string& path, LineLoader& loader) {
+  const File file(std::fopen(path.c_str(), "r"));
+  if (!file) return false;
+  const auto block = std::make_unique_for_overwrite<char[]>(kBlockSize);
+  std::size_t got = 0;
+  while ((got = std::fread(block.get(), 1, kBlockSize, file.get())) > 0) {
+    loader.feed(std::string_view(block.get(), got));
+  }
+  loader.finish();
+  return true;
+}
+
+}  // namespace
+
 int BUFFER::loadBuffer(const std::string& path, int append, int trim) {
+  LineLoader loader(*this, firstLoadKey(append), trim, nullptr);
+  return loadThrough(path, loader) ? loader.added() : 0;
+}
+
+int BUFFER::loadBuffer(const std::string& path, int append, int trim,
+                       const std::function<bool(std::string_view)>& keep) {
+  LineLoader loader(*this, firstLoadKey(append), trim, &keep);
+  return loadThrough(path, loader) ? loader.read() : 0;
+}
+
+// Empties the buffer, or with `append` makes sure its keys are in order;
+// answers the key of the first line to load.
+int BUFFER::firstLoadKey(int append) {
   int firstKey = 1;
   if (append == 0) {
     clear();
@@ -104,15 +146,7 @@ int BUFFER::loadBuffer(const std::string& path, int append, int trim) {
     sortByKey();
     firstKey = get(count())->key() + 1;
   }
-  const File file(std::fopen(path.c_str(), "r"));
-  if (!file) return 0;
-  LineLoader loader(*this, firstKey, trim);
-  const auto block = std::make_unique_for_overwrite<char[]>(kBlockSize);
-  std::size_t got = 0;
-  while ((got = std::fread(block.get(), 1, kBlockSize, file.get())) > 0) {
-    loader.feed(std::string_view(block.get(), got));
-  }
-  return loader.finish();
+  return firstKey;
 }
 
 int BUFFER::saveBuffer(const std::string& path, int append) {

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -87,6 +89,41 @@ TEST(DriverInput, DropsAByteOrderMarkAtTheVeryStartOnly) {
     EXPECT_EQ(dropByteOrderMark(buffer), c.dropped);
     EXPECT_EQ(linesOf(buffer), c.after);
   }
+}
+
+// An orders file loaded in one go gives what loading it, dropping the mark and
+// deleting the check lines give one after the other, and counts every line read.
+TEST(DriverInput, LoadingAFileLeavesOutTheCheckLinesAsTheDeletionWould) {
+  const std::string bom = "\xEF\xBB\xBF";
+  const struct {
+    const char* what;
+    std::string file;
+    int read;
+  } cases[] = {
+      {"orders and check lines", "#> Errors 1 Warnings 0\nMOVE 1\n#---> ERROR: x\r\n  #>;glued\n#note>\n", 5},
+      {"a mark before an order", bom + "MOVE 1\n" + bom + "STAY\n", 2},
+      {"a mark before a check line, another mark after it", bom + "#> Errors 1\n" + bom + "MOVE 1\n", 2},
+      {"a mark before an order after a check line", "#> x\n" + bom + "MOVE\n", 2},
+      {"only check lines", "#>\n#--> a\n", 2},
+      {"a mark alone", bom, 1},
+      {"NUL bytes and no final newline", std::string("#>\0x\nMO\0VE\n#x>y", 14), 3},
+      {"empty", "", 0},
+  };
+  const auto path = std::filesystem::temp_directory_path() / "vyr_driver_load_test.txt";
+  for (const auto& c : cases) {
+    std::ofstream(path, std::ios::binary) << c.file;
+    BUFFER expected;
+    expected.loadBuffer(path.string(), 0, 0);
+    dropByteOrderMark(expected);
+    deleteCheckLines(expected);
+    BUFFER loaded;
+    loaded.addLine("left from before");
+    EXPECT_EQ(loadOrdersFile(path.string(), loaded), c.read) << c.what;
+    EXPECT_EQ(linesOf(loaded), linesOf(expected)) << c.what;
+  }
+  std::filesystem::remove(path);
+  BUFFER none;
+  EXPECT_EQ(loadOrdersFile(path.string(), none), 0);
 }
 
 }  // namespace
