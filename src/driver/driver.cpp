@@ -111,8 +111,6 @@ int loadOrders(RUNSTATE& run) {
   } else if (loadOrdersFile(run.inputFile, *run.input) == 0) {
     say("Failed To Load.  Unknown Reason.\n");
     return 0;
-  } else {
-    run.checkLinesLeftOut = 1;
   }
   say("Done!\n");
   return 1;
@@ -230,7 +228,8 @@ int setUpRun(RUNSTATE& run) { return readCommandLine(run) && createObjects(run) 
 
 int checkRun(RUNSTATE& run) {
   say("Deleting Previous Error Check Lines #--->?. .... ");
-  if (run.checkLinesLeftOut == 0) deleteCheckLines(*run.input);
+  // An orders file was loaded without its check lines; standard input still has them.
+  if (run.inputFromStdin != 0) deleteCheckLines(*run.input);
   say("Done!\n");
   say("Performing Syntax Check. ... ");
   checkAndSummarise(*run.checker, *run.input, *run.output, run.gameNo, &run.errorCount, &run.warningCount);

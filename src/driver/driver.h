@@ -30,7 +30,6 @@ struct RUNSTATE {
   std::unique_ptr<SYNTAX> checker;
   int errorCount = 0;
   int warningCount = 0;
-  int checkLinesLeftOut = 0;  // 1 when the orders were loaded without their check lines
 };
 
 // The whole program: banner, argument store, the phases on the process's one

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "checker/syntax.h"
-#include "gamedata/synworlds.h"
+#include "support/datasettest.h"
 
 namespace vyr {
 namespace {
@@ -56,23 +56,7 @@ Pass runPass(const Lines& input, int game, int release) {
   return pass;
 }
 
-class ReleaseInputTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    saved() = SYNWORLDS::directory();
-    SYNTAX::releaseSyntaxData();
-    SYNWORLDS::setDirectory(std::string(VYR_TEST_DATA_DIR) + "/e2e/data/mini");
-    SYNTAX::loadSyntaxData(0, 0);
-  }
-  static void TearDownTestSuite() {
-    SYNTAX::releaseSyntaxData();
-    SYNWORLDS::setDirectory(saved());
-  }
-  static std::string& saved() {
-    static std::string directory;
-    return directory;
-  }
-};
+using ReleaseInputTest = DataSetTest;
 
 TEST_F(ReleaseInputTest, SameOutputCountsAndFindings) {
   struct Case {

@@ -10,33 +10,15 @@
 #include <vector>
 
 #include "gamedata/synworlds.h"
+#include "support/datasettest.h"
 
 namespace vyr {
 namespace {
 
 using Lines = std::vector<std::string>;
 
-class CheckPass : public ::testing::Test {
+class CheckPass : public DataSetTest {
  protected:
-  static void SetUpTestSuite() {
-    savedDirectory() = SYNWORLDS::directory();
-    useDataSet("mini");
-  }
-  static void TearDownTestSuite() {
-    SYNTAX::releaseSyntaxData();
-    SYNWORLDS::setDirectory(savedDirectory());
-  }
-  static std::string& savedDirectory() {
-    static std::string directory;
-    return directory;
-  }
-
-  static void useDataSet(const std::string& name) {
-    SYNTAX::releaseSyntaxData();
-    SYNWORLDS::setDirectory(std::string(VYR_TEST_DATA_DIR) + "/e2e/data/" + name);
-    SYNTAX::loadSyntaxData(0, 0);
-  }
-
   // Runs the pre-pass and the check pass as the program does, summary included.
   static Lines check(const Lines& input, int game = 1) {
     BUFFER in;

@@ -12,29 +12,13 @@
 #include "driver/driver.h"
 #include "driver/echomap.h"
 #include "driver/suggester.h"
-#include "gamedata/synworlds.h"
 #include "text/fieldparser.h"
+#include "support/datasettest.h"
 
 namespace vyr {
 namespace {
 
-class BatchCheck : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    savedDirectory() = SYNWORLDS::directory();
-    SYNTAX::releaseSyntaxData();
-    SYNWORLDS::setDirectory(std::string(VYR_TEST_DATA_DIR) + "/e2e/data/mini");
-    SYNTAX::loadSyntaxData(0, 0);
-  }
-  static void TearDownTestSuite() {
-    SYNTAX::releaseSyntaxData();
-    SYNWORLDS::setDirectory(savedDirectory());
-  }
-  static std::string& savedDirectory() {
-    static std::string directory;
-    return directory;
-  }
-};
+using BatchCheck = DataSetTest;
 
 // The columns of every field of the echoed line, and the column of a missing one.
 std::vector<int> fieldColumns(const std::string& written) {
