@@ -23,6 +23,7 @@
 # VYR_UPDATE_GOLDEN=1 writes the expected.* files from the run instead of
 # comparing (expected.files/ is refreshed for the names already in it).
 set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/case_layout.sh"
 
 if [[ $# -lt 2 ]]; then
   echo "usage: $0 VYRSYN CASE_DIR [DEFAULT_ARCHIVE [VYRPACK]]" >&2
@@ -39,44 +40,18 @@ tmp=$(mktemp -d "${TMPDIR:-/tmp}/vyr-e2e-$case_name.XXXXXX") || exit 2
 trap 'chmod -R u+rwX "$tmp" 2>/dev/null; rm -rf "$tmp"' EXIT
 mkdir "$tmp/bin" "$tmp/work" "$tmp/result"
 
-# --- the program and its archive -------------------------------------------
+# --- the program and its archive, the work directory, arguments and stdin -----
 cp "$vyrsyn" "$tmp/bin/VyrSyn" || exit 2
-if [[ -f "$case_dir/archive" ]]; then
-  set_name=$(head -n 1 "$case_dir/archive")
-  if [[ -z "$vyrpack" || ! -x "$vyrpack" ]]; then
-    echo "case $case_name needs data set '$set_name' but no vyrpack tool was given" >&2
-    exit 2
-  fi
-  "$vyrpack" create --force "$tmp/bin/syntax.dat" "$data_root/$set_name" >/dev/null </dev/null || {
-    echo "vyrpack could not pack $data_root/$set_name" >&2
-    exit 2
-  }
-elif [[ -n "$default_archive" && -f "$default_archive" ]]; then
-  cp "$default_archive" "$tmp/bin/syntax.dat" || exit 2
+if [[ -f "$case_dir/archive" && ( -z "$vyrpack" || ! -x "$vyrpack" ) ]]; then
+  echo "case $case_name needs data set '$(head -n 1 "$case_dir/archive")' but no vyrpack tool was given" >&2
+  exit 2
 fi
-
-# --- the work directory, arguments and standard input ------------------------
-shopt -s dotglob nullglob
-for entry in "$case_dir"/*; do
-  case $(basename "$entry") in
-    args | stdin | setup | archive | expected.*) ;;
-    *) cp -a "$entry" "$tmp/work/" || exit 2 ;;
-  esac
-done
-shopt -u dotglob nullglob
-
+stdin_file="$tmp/stdin"
+place_archive "$case_dir" "$tmp/bin" "$data_root" "$default_archive" "$vyrpack" || exit 2
+lay_out_inputs "$case_dir" "$tmp/work" "$stdin_file" || exit 2
 args=()
 if [[ -f "$case_dir/args" ]]; then
   mapfile -t args <"$case_dir/args"
-fi
-stdin_file="$tmp/stdin"
-if [[ -f "$case_dir/stdin" ]]; then cp "$case_dir/stdin" "$stdin_file"; else : >"$stdin_file"; fi
-
-if [[ -f "$case_dir/setup" ]]; then
-  (cd "$tmp/work" && STDIN="$stdin_file" bash "$case_dir/setup") </dev/null || {
-    echo "setup of case $case_name failed" >&2
-    exit 2
-  }
 fi
 
 # --- the run -----------------------------------------------------------------

@@ -11,6 +11,7 @@
 #
 #   same_as_vyrsyn.sh VYRSYN VYRCHECK CASES_DIR [DEFAULT_ARCHIVE [VYRPACK]]
 set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/case_layout.sh"
 
 vyrsyn=$(realpath "$1")
 vyrcheck=$(realpath "$2")
@@ -32,28 +33,12 @@ fail() {
 # Lays out one case: bin/ with both programs beside the case's archive,
 # work/ with the case's input files; runs the case's setup there.
 prepare() {  # prepare CASE_DIR ROOT
-  local case_dir=$1 root=$2 entry
+  local case_dir=$1 root=$2
   mkdir -p "$root/bin" "$root/work" "$root/annotated"
   # Linked, not copied: both find their archive beside the name they were started by.
   ln -s "$vyrsyn" "$root/bin/VyrSyn" && ln -s "$vyrcheck" "$root/bin/vyrcheck" || return 1
-  if [[ -f "$case_dir/archive" ]]; then
-    "$vyrpack" create --force "$root/bin/syntax.dat" "$data_root/$(head -n 1 "$case_dir/archive")" \
-      >/dev/null </dev/null || return 1
-  elif [[ -n "$default_archive" && -f "$default_archive" ]]; then
-    cp "$default_archive" "$root/bin/syntax.dat" || return 1
-  fi
-  shopt -s dotglob nullglob
-  for entry in "$case_dir"/*; do
-    case $(basename "$entry") in
-      args | stdin | setup | archive | expected.*) ;;
-      *) cp -a "$entry" "$root/work/" || return 1 ;;
-    esac
-  done
-  shopt -u dotglob nullglob
-  if [[ -f "$case_dir/stdin" ]]; then cp "$case_dir/stdin" "$root/stdin"; else : >"$root/stdin"; fi
-  if [[ -f "$case_dir/setup" ]]; then
-    (cd "$root/work" && STDIN="$root/stdin" bash "$case_dir/setup") </dev/null || return 1
-  fi
+  place_archive "$case_dir" "$root/bin" "$data_root" "$default_archive" "$vyrpack" &&
+    lay_out_inputs "$case_dir" "$root/work" "$root/stdin"
 }
 
 for case_dir in "$cases"/*/; do
