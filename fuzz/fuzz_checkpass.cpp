@@ -10,7 +10,7 @@
 #include <string>
 
 #include "checker/syntax.h"
-#include "driver/driver.h"
+#include "checker/ordersfile.h"
 #include "gamedata/synworlds.h"
 #include "text/buffer.h"
 

@@ -1,4 +1,4 @@
-#include "driver/echomap.h"
+#include "checker/echomap.h"
 
 #include <cctype>
 

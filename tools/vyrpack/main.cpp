@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "datacheck.h"
-#include "packer.h"
+#include "checker/datacheck.h"
+#include "vyrpack/packer.h"
 
 namespace {
 
@@ -98,7 +98,7 @@ int runCreate(const CommandLine& line) {
   vyrpack::CreateJob job;
   job.archive = line.operands[0];
   job.directory = line.operands[1];
-  job.members = vyrpack::standardMembers();
+  job.members = vyr::dataSetMembers();
   job.members.insert(job.members.end(), line.operands.begin() + 2, line.operands.end());
   job.force = line.force;
   std::string error;
@@ -129,15 +129,15 @@ int runExtract(const CommandLine& line) {
 int runCheck(const CommandLine& line) {
   if (line.operands.size() != 1) return misuse("check needs exactly one ARCHIVE or DIR");
   if (line.force) return misuse("check does not take --force");
-  std::vector<vyrpack::DataFinding> findings;
+  std::vector<vyr::DataFinding> findings;
   std::string error;
-  if (!vyrpack::checkDataSet(line.operands[0], findings, error)) return failure(error);
+  if (!vyr::checkDataSet(line.operands[0], findings, error)) return failure(error);
   int errors = 0;
-  for (const vyrpack::DataFinding& finding : findings) {
-    std::printf("%s\n", vyrpack::formatFinding(finding).c_str());
+  for (const vyr::DataFinding& finding : findings) {
+    std::printf("%s\n", vyr::formatDataFinding(finding).c_str());
     errors += finding.isError;
   }
-  std::fputs(vyrpack::summarise(findings).c_str(), stdout);
+  std::fputs(vyr::summariseDataCheck(findings).c_str(), stdout);
   return errors > 0 ? kFailed : kDone;
 }
 

@@ -1,14 +1,12 @@
-// The batch checker's report lines, its JSON strings, its edit distance and
-// its command line.
-#include "driver/findingformat.h"
+// The batch checker's report lines, its JSON strings and its edit distance.
+#include "checker/findingformat.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "driver/suggester.h"
-#include "driver/vyrcheck.h"
+#include "checker/suggester.h"
 #include "text/editdistance.h"
 
 namespace vyr {
@@ -102,46 +100,6 @@ TEST(FindingFormat, EditDistanceAndNearestName) {
   EXPECT_EQ(SUGGESTER::nearest("SHR", names), "");          // two apart is too far for three letters
   EXPECT_EQ(SUGGESTER::nearest("SHIER", names), "SHIRE");
   EXPECT_EQ(SUGGESTER::nearest("", names), "");
-}
-
-TEST(VyrcheckOptions, CommandLines) {
-  struct Case {
-    std::vector<std::string_view> arguments;
-    std::string fault;  // "" when the line is good
-  };
-  const Case cases[] = {
-      {{"a.txt"}, ""},
-      {{"--format", "json", "--game", "7", "--max-findings=3", "--quiet", "a", "-", "b"}, ""},
-      {{"--format=annotated", "--out-dir", "out", "a"}, ""},
-      {{"--", "--quiet"}, ""},
-      {{"-h"}, ""},
-      {{}, "no orders file given ('-' reads standard input)"},
-      {{"--format", "xml", "a"}, "unknown format 'xml'"},
-      {{"--game", "+5", "a"}, "bad game number '+5'"},
-      {{"--game", "5a", "a"}, "bad game number '5a'"},
-      {{"--game", "99999999999", "a"}, "bad game number '99999999999'"},
-      {{"--max-findings", "-1", "a"}, "bad --max-findings '-1'"},
-      {{"a", "--game"}, "--game needs a value"},
-      {{"--verbose", "a"}, "unknown option '--verbose'"},
-      {{"--format", "annotated", "a"}, "--format annotated needs --out-dir DIR"},
-      {{"--out-dir", "d", "a"}, "--out-dir goes with --format annotated"},
-  };
-  for (const Case& c : cases) {
-    VYRCHECKOPTIONS options;
-    std::string fault;
-    EXPECT_EQ(parseVyrcheckOptions(c.arguments, options, fault), c.fault.empty() ? 1 : 0) << c.fault;
-    EXPECT_EQ(fault, c.fault);
-  }
-  VYRCHECKOPTIONS options;
-  std::string fault;
-  parseVyrcheckOptions(
-      {"--format", "json", "--game=-7", "--max-findings", "3", "--quiet", "a", "-", "--", "-x"}, options,
-      fault);
-  EXPECT_EQ(options.format, REPORTFORMAT::kJson);
-  EXPECT_EQ(options.gameNo, -7);
-  EXPECT_EQ(options.maxFindings, 3);
-  EXPECT_EQ(options.quiet, 1);
-  EXPECT_EQ(options.files, (std::vector<std::string>{"a", "-", "-x"}));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The member checks of vyrpack check: each walks the lines of one member the
 // way the checker reads them and reports what would stop the run or the load
 // (errors) and what cannot do what its writer meant (warnings).
-#include "tablecheck.h"
+#include "checker/tablecheck.h"
 
 #include <algorithm>
 #include <cctype>
@@ -11,7 +11,7 @@
 #include "text/fieldparser.h"
 #include "text/utils.h"
 
-namespace vyrpack {
+namespace vyr {
 
 namespace {
 
@@ -136,7 +136,7 @@ void checkCommandLine(std::string_view text, int line, REPORTER& report) {
   }
   const std::string_view command = words[1];
   std::string upper;
-  if (vyr::toUpperCopy(upper, command) != command) {
+  if (toUpperCopy(upper, command) != command) {
     report.warning(line,
                    "command " + quoted(command) +
                        " is not upper case: orders are upper-cased before the look-up, so none can match it");
@@ -148,7 +148,7 @@ void checkCommandLine(std::string_view text, int line, REPORTER& report) {
 }
 
 // What the loader would read from one world-file field as a number.
-int readNumber(const vyr::FIELDPARSER& parser, int field) {
+int readNumber(const FIELDPARSER& parser, int field) {
   int value = 0;
   parser.getInt(&value, field);
   return value;
@@ -199,8 +199,8 @@ void checkCommandTable(const Lines& lines, REPORTER& report) {
       const std::vector<std::string_view> words = splitWords(lines[n]);
       std::string upper;
       if (words.size() >= 2 &&
-          (vyr::compareNoCase(words[0], "S") == 0 || vyr::compareNoCase(words[0], "G") == 0 ||
-           vyr::compareNoCase(words[0], "C") == 0 || words[0] == "-") &&
+          (compareNoCase(words[0], "S") == 0 || compareNoCase(words[0], "G") == 0 ||
+           compareNoCase(words[0], "C") == 0 || words[0] == "-") &&
           isKeyword(words[1])) {
         report.warning(line, "looks like a command, but the first two lines are a header that is never read");
       }
@@ -217,7 +217,7 @@ std::set<int> checkWorldFile(const Lines& lines, REPORTER& report) {
   for (std::size_t n = 0; n < lines.size(); ++n) {
     if (lines[n].empty()) continue;
     const int line = static_cast<int>(n) + 1;
-    const vyr::FIELDPARSER parser(lines[n], '\t', '"', 1, 0, 0);
+    const FIELDPARSER parser(lines[n], '\t', '"', 1, 0, 0);
     const int world = readNumber(parser, 1);
     if (world == 0) {
       report.error(line, "world number " + quoted(parser.field(1)) +
@@ -267,7 +267,7 @@ void checkDataTable(const Lines& lines, const std::set<int>* worlds, int isSpell
   for (std::size_t n = 0; n < lines.size(); ++n) {
     if (lines[n].empty()) continue;  // skipped by the loader, no key taken
     const int line = static_cast<int>(n) + 1;
-    const vyr::FIELDPARSER parser(lines[n], '\t', '"', 0, 0, 0);
+    const FIELDPARSER parser(lines[n], '\t', '"', 0, 0, 0);
     const int world = readNumber(parser, 1);
     if (!isPlainNumber(parser.field(1))) {
       report.warning(line, "world column " + quoted(parser.field(1)) +
@@ -290,8 +290,8 @@ void checkDataTable(const Lines& lines, const std::set<int>* worlds, int isSpell
     }
     std::string name;
     std::string second;
-    vyr::toUpperCopy(name, parser.field(2));
-    vyr::toUpperCopy(second, parser.field(3));
+    toUpperCopy(name, parser.field(2));
+    toUpperCopy(second, parser.field(3));
     for (const std::string* key : {&name, &second}) {
       if (key->empty() || (key == &second && second == name)) continue;
       auto& list = carriers[*key];
@@ -313,4 +313,4 @@ void checkDataTable(const Lines& lines, const std::set<int>* worlds, int isSpell
   }
 }
 
-}  // namespace vyrpack
+}  // namespace vyr

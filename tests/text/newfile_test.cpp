@@ -1,6 +1,6 @@
 // Writing a new file never replaces, truncates or writes through anything at
 // the target path, and leaves no temporary file behind.
-#include "driver/newfile.h"
+#include "text/newfile.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

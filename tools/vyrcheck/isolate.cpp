@@ -1,4 +1,4 @@
-#include "driver/isolate.h"
+#include "vyrcheck/isolate.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/findingformat.h"
+#include "checker/findingformat.h"
 
 namespace vyr {
 

@@ -1,4 +1,4 @@
-#include "driver/findingformat.h"
+#include "checker/findingformat.h"
 
 #include <array>
 #include <cstdio>

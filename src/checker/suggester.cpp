@@ -1,4 +1,4 @@
-#include "driver/suggester.h"
+#include "checker/suggester.h"
 
 #include <memory>
 #include <set>

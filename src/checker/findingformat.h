@@ -18,7 +18,7 @@
 #include <string>
 #include <string_view>
 
-#include "driver/batchcheck.h"
+#include "checker/orderscheck.h"
 
 namespace vyr {
 

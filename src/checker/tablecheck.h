@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "datacheck.h"
+#include "checker/datacheck.h"
 
-namespace vyrpack {
+namespace vyr {
 
 // Collects the findings of one member.
 class REPORTER {
@@ -45,4 +45,4 @@ void checkDataTable(const Lines& lines, const std::set<int>* worlds, int isSpell
 // The 31 parameter kinds of the command-table notation.
 [[nodiscard]] bool isParameterKind(std::string_view word);
 
-}  // namespace vyrpack
+}  // namespace vyr

@@ -10,10 +10,6 @@
 
 namespace vyrpack {
 
-// The loose files every archive carries, in archive order: the command table,
-// the world file and the eleven data tables.
-std::vector<std::string> standardMembers();
-
 struct CreateJob {
   std::string archive;               // the archive to write
   std::string directory;             // where the loose files lie

@@ -1,6 +1,6 @@
 // The driver's own text handling: reading standard input in pieces, deleting
 // the check lines of an earlier run, dropping a byte-order mark.
-#include "driver/driver.h"
+#include "checker/ordersfile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // vyrpack check: reads a data set from an archive or a directory of loose
 // files and runs the member checks of tablecheck.h over it.
-#include "datacheck.h"
+#include "checker/datacheck.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -11,12 +11,11 @@
 #include <string>
 
 #include "archive/files.h"
+#include "checker/tablecheck.h"
 #include "gamedata/synworlds.h"
-#include "packer.h"
-#include "tablecheck.h"
 #include "text/utils.h"
 
-namespace vyrpack {
+namespace vyr {
 
 namespace {
 
@@ -73,13 +72,13 @@ void splitLooseFile(const std::string& bytes, Member& member, REPORTER& report) 
 }
 
 int readLooseSet(const std::string& directory, DataSet& set, std::vector<DataFinding>& findings) {
-  for (const std::string& name : standardMembers()) {
+  for (const std::string& name : dataSetMembers()) {
     REPORTER report(findings, name);
     const std::string path = directory + "/" + name;
     FilePtr file(std::fopen(path.c_str(), "rb"));
     Member& member = set[name];
     if (!file) {
-      report.error(0, std::string(vyr::pathExists(path) ? "cannot be read" : "missing") +
+      report.error(0, std::string(pathExists(path) ? "cannot be read" : "missing") +
                           ": vyrpack create refuses the directory, and a loose load stops");
       continue;
     }
@@ -95,21 +94,21 @@ int readLooseSet(const std::string& directory, DataSet& set, std::vector<DataFin
 
 int readArchiveSet(const std::string& path, DataSet& set, std::vector<DataFinding>& findings,
                    std::string& error) {
-  vyr::FILES files(path);
+  FILES files(path);
   std::string message;
   if (!files.readFiles(message)) return fail(error, path + ": " + message);
   std::map<std::string, int> records;
   for (int i = 1; i <= files.count(); ++i) ++records[files.get(i)->name()];
-  for (const std::string& name : standardMembers()) {
+  for (const std::string& name : dataSetMembers()) {
     REPORTER report(findings, name);
-    vyr::FILEOBJ* found = files.findFile(name);
+    FILEOBJ* found = files.findFile(name);
     Member& member = set[name];
     if (found == nullptr) {
       report.warning(0, "missing from the archive: the checker reads it as empty");
       continue;
     }
     member.present = true;
-    vyr::BUFFER* lines = found->getBuffer();
+    BUFFER* lines = found->getBuffer();
     for (int n = 1; n <= lines->lineCount(); ++n) member.lines.push_back(lines->lineString(n)->text());
     if (records[found->name()] > 1) {
       report.warning(
@@ -125,7 +124,13 @@ std::string plural(int count, const char* word) {
 
 }  // namespace
 
-std::string formatFinding(const DataFinding& finding) {
+std::vector<std::string> dataSetMembers() {
+  std::vector<std::string> names{"vyrsyn.dat", SYNWORLDS::kWorldFile};
+  for (const char* table : SYNWORLDS::kTableFiles) names.emplace_back(table);
+  return names;
+}
+
+std::string formatDataFinding(const DataFinding& finding) {
   std::string text = finding.member;
   if (finding.line > 0) text += ":" + std::to_string(finding.line);
   return text + (finding.isError ? ": error: " : ": warning: ") + finding.text;
@@ -136,7 +141,7 @@ int checkDataSet(const std::string& path, std::vector<DataFinding>& findings, st
   DataSet set;
   if (std::filesystem::is_directory(path, failure)) {
     readLooseSet(path, set, findings);
-  } else if (!vyr::fileExists(path)) {
+  } else if (!fileExists(path)) {
     return fail(error, "cannot open " + path + " for reading");
   } else if (!readArchiveSet(path, set, findings, error)) {
     return 0;
@@ -151,12 +156,12 @@ int checkDataSet(const std::string& path, std::vector<DataFinding>& findings, st
     if (set["vyrsyn.dat"].present) checkCommandTable(set["vyrsyn.dat"].lines, report);
   }
   std::set<int> worlds;
-  const Member& worldFile = set[vyr::SYNWORLDS::kWorldFile];
+  const Member& worldFile = set[SYNWORLDS::kWorldFile];
   if (worldFile.present) {
-    REPORTER report(findings, vyr::SYNWORLDS::kWorldFile);
+    REPORTER report(findings, SYNWORLDS::kWorldFile);
     worlds = checkWorldFile(worldFile.lines, report);
   }
-  for (const char* name : vyr::SYNWORLDS::kTableFiles) {
+  for (const char* name : SYNWORLDS::kTableFiles) {
     const Member& table = set[name];
     if (!table.present) continue;
     REPORTER report(findings, name);
@@ -164,7 +169,7 @@ int checkDataSet(const std::string& path, std::vector<DataFinding>& findings, st
                    std::string_view(name) == "vyrspell.dat", report);
   }
   // Member by member in archive order, line by line.
-  const std::vector<std::string> order = standardMembers();
+  const std::vector<std::string> order = dataSetMembers();
   auto rank = [&](const DataFinding& f) {
     return std::make_pair(std::find(order.begin(), order.end(), f.member) - order.begin(), f.line);
   };
@@ -173,11 +178,11 @@ int checkDataSet(const std::string& path, std::vector<DataFinding>& findings, st
   return 1;
 }
 
-std::string summarise(const std::vector<DataFinding>& findings) {
+std::string summariseDataCheck(const std::vector<DataFinding>& findings) {
   int errors = 0;
   for (const DataFinding& finding : findings) errors += finding.isError;
   const int warnings = static_cast<int>(findings.size()) - errors;
   return "vyrpack check: " + plural(errors, "error") + ", " + plural(warnings, "warning") + "\n";
 }
 
-}  // namespace vyrpack
+}  // namespace vyr

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace vyrpack {
+namespace vyr {
 
 struct DataFinding {
   std::string member;  // the member's file name in lower case, e.g. "vyrsyn.dat"
@@ -22,7 +22,11 @@ struct DataFinding {
 };
 
 // "MEMBER:LINE: error: text" (or "warning"); "MEMBER: ..." when LINE is 0.
-std::string formatFinding(const DataFinding& finding);
+std::string formatDataFinding(const DataFinding& finding);
+
+// The loose files every data set carries, in archive order: the command
+// table, the world file and the eleven data tables.
+std::vector<std::string> dataSetMembers();
 
 // Reads the data set at `path` and appends every finding, member by member in
 // archive order and line by line. Answers 1 when the data set could be read
@@ -30,6 +34,6 @@ std::string formatFinding(const DataFinding& finding);
 int checkDataSet(const std::string& path, std::vector<DataFinding>& findings, std::string& error);
 
 // "vyrpack check: N errors, M warnings" and a newline.
-std::string summarise(const std::vector<DataFinding>& findings);
+std::string summariseDataCheck(const std::vector<DataFinding>& findings);
 
-}  // namespace vyrpack
+}  // namespace vyr

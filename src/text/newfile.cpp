@@ -1,4 +1,4 @@
-#include "driver/newfile.h"
+#include "text/newfile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

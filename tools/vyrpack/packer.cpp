@@ -1,5 +1,5 @@
 // vyrpack's jobs, built on the archive class the checker itself reads with.
-#include "packer.h"
+#include "vyrpack/packer.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "archive/files.h"
+#include "checker/datacheck.h"
 #include "gamedata/synworlds.h"
 #include "text/utils.h"
 
@@ -142,12 +143,6 @@ int writeLooseFile(const std::string& path, BUFFER& lines, std::string& error) {
 }
 
 }  // namespace
-
-std::vector<std::string> standardMembers() {
-  std::vector<std::string> names{"vyrsyn.dat", vyr::SYNWORLDS::kWorldFile};
-  for (const char* table : vyr::SYNWORLDS::kTableFiles) names.emplace_back(table);
-  return names;
-}
 
 int createArchive(const CreateJob& job, std::string& error) {
   if (!job.force && vyr::pathExists(job.archive)) {

@@ -1,7 +1,7 @@
 // The batch checker's per-file check on the small test data set: findings
 // placed in the file as written (line numbers before the check-line deletion,
 // columns through tabs, trimming and glued comments) and their suggestions.
-#include "driver/batchcheck.h"
+#include "checker/orderscheck.h"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/driver.h"
-#include "driver/echomap.h"
-#include "driver/suggester.h"
+#include "checker/ordersfile.h"
+#include "checker/echomap.h"
+#include "checker/suggester.h"
 #include "text/fieldparser.h"
 #include "support/datasettest.h"
 

@@ -1,4 +1,4 @@
-#include "driver/vyrcheck.h"
+#include "vyrcheck/vyrcheck.h"
 
 #include <charconv>
 #include <cstdio>
@@ -8,10 +8,10 @@
 
 #include "checker/syntax.h"
 #include "driver/args.h"
-#include "driver/batchcheck.h"
-#include "driver/driver.h"
-#include "driver/isolate.h"
-#include "driver/suggester.h"
+#include "checker/orderscheck.h"
+#include "checker/ordersfile.h"
+#include "vyrcheck/isolate.h"
+#include "checker/suggester.h"
 #include "gamedata/synworlds.h"
 #include "text/utils.h"
 

@@ -1,10 +1,10 @@
-#include "driver/batchcheck.h"
+#include "checker/orderscheck.h"
 
 #include <cstdio>
 
-#include "driver/driver.h"
-#include "driver/echomap.h"
-#include "driver/suggester.h"
+#include "checker/ordersfile.h"
+#include "checker/echomap.h"
+#include "checker/suggester.h"
 #include "text/utils.h"
 
 namespace vyr {
