@@ -107,7 +107,7 @@ std::string& appendJsonString(std::string& destination, std::string_view text) {
 }
 
 std::string formatFinding(REPORTFORMAT format, std::string_view file, const FINDING& finding) {
-  const char* severity = finding.isWarning ? "warning" : "error";
+  const char* severity = severityName(finding.severity);
   std::string line;
   if (format == REPORTFORMAT::kJson) {
     line = "{\"format\":1,\"type\":\"finding\"";

@@ -59,7 +59,7 @@ void ORDERSCHECK::check() {
 void ORDERSCHECK::finding(int line, int field, int position, std::string_view echo, std::string_view message,
                           int isWarning) {
   FINDING& found = findings_.emplace_back();
-  found.isWarning = isWarning;
+  found.severity = isWarning ? SEVERITY::kWarning : SEVERITY::kError;
   found.message = message;
   if (line >= 1 && line <= static_cast<int>(written_.size())) {
     const auto index = static_cast<std::size_t>(line - 1);

@@ -15,21 +15,13 @@
 #include <string_view>
 #include <vector>
 
+#include "checker/finding.h"
 #include "checker/syntax.h"
 #include "text/buffer.h"
 
 namespace vyr {
 
 class SUGGESTER;
-
-// One error or warning, placed in the orders file as written.
-struct FINDING {
-  int line = 1;    // 1-based line number before any line was deleted
-  int column = 1;  // 1-based byte column in that line (a tab is one column)
-  int isWarning = 0;
-  std::string message;     // as the check line shows it: "ERROR: ..." or "WARNING: ..."
-  std::string suggestion;  // a near name (SUGGESTER), or ""
-};
 
 class ORDERSCHECK : private FINDINGSINK {
  public:

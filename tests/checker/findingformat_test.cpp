@@ -51,7 +51,7 @@ TEST(FindingFormat, FindingsAndSummariesInBothFormats) {
   EXPECT_EQ(formatFinding(REPORTFORMAT::kJson, "a\"b.txt", finding),
             "{\"format\":1,\"type\":\"finding\",\"file\":\"a\\\"b.txt\",\"line\":12,\"column\":7,"
             "\"severity\":\"error\",\"message\":\"Unrecognized Command.\",\"suggestion\":\"MUSTER\"}\n");
-  finding.isWarning = 1;
+  finding.severity = SEVERITY::kWarning;
   finding.message = "Warning: Game Number Specified Invalid. Using data that is common to all worlds of Vyr.";
   finding.suggestion.clear();
   EXPECT_EQ(

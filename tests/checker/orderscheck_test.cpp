@@ -137,7 +137,7 @@ TEST_F(BatchCheck, UnknownGameWarningPointsAtTheStartAndSuggestionsUseCommonName
   ASSERT_EQ(check.findings().size(), 2U);
   EXPECT_EQ(check.findings()[0].line, 1);
   EXPECT_EQ(check.findings()[0].column, 1);
-  EXPECT_EQ(check.findings()[0].isWarning, 1);
+  EXPECT_EQ(check.findings()[0].severity, SEVERITY::kWarning);
   EXPECT_EQ(check.findings()[1].line, 2);
 
   const SUGGESTER common(0);

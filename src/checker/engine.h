@@ -1,0 +1,42 @@
+// The engine call every front-end checks through: the orders as bytes or a
+// file, a game number and the loaded game data in; the annotated copy (byte
+// for byte what VyrSyn writes), the counts and the findings out.
+//
+// The game data is the process's shared data (SYNTAX::loadSyntaxData, or
+// loadGameData below); it must be loaded before a check. A check reads and
+// writes process-wide state (the shared data's look-up caches, the block
+// pool): one check at a time per process.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "checker/finding.h"
+
+namespace vyr {
+
+struct CHECKOPTIONS {
+  int suggestions = 1;  // 0: no finding carries a suggestion
+  int notes = 1;        // 0: no finding of severity note
+};
+
+struct CHECKRESULT {
+  int checked = 1;     // 0 when the check could not be completed
+  std::string reason;  // why, when checked is 0
+  int errors = 0;      // as the summary line counts them
+  int warnings = 0;
+  std::string annotated;  // the annotated copy: every line followed by '\n'
+  std::vector<FINDING> findings;  // in the order of the check lines
+};
+
+// Checks the orders as VyrSyn checks standard input (check lines of an
+// earlier run deleted first).
+CHECKRESULT checkOrdersText(std::string_view bytes, int gameNo, const CHECKOPTIONS& options = {});
+
+// Checks an orders file as VyrSyn checks an input file. Answers 0 (and
+// leaves `result` alone) when the file cannot be read.
+int checkOrdersFile(const std::string& path, int gameNo, CHECKRESULT& result,
+                    const CHECKOPTIONS& options = {});
+
+}  // namespace vyr
