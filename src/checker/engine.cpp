@@ -1,8 +1,13 @@
 #include "checker/engine.h"
 
+#include <unistd.h>
+
+#include <climits>
+#include <filesystem>
 #include <memory>
 #include <optional>
 
+#include "checker/datacheck.h"
 #include "checker/orderscheck.h"
 #include "checker/suggester.h"
 #include "gamedata/synworlds.h"
@@ -41,7 +46,42 @@ std::optional<SUGGESTER> suggesterFor(int gameNo, const CHECKOPTIONS& options) {
   return std::optional<SUGGESTER>(std::in_place, SYNTAX::gameData()->worldOfGame(gameNo));
 }
 
+// "syntax.dat" beside the real executable.
+std::string besideExecutable() {
+  std::string path(PATH_MAX, '\0');
+  const ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
+  if (length <= 0) return "syntax.dat";
+  path.resize(static_cast<std::size_t>(length));
+  const std::size_t slash = path.rfind('/');
+  return (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + "syntax.dat";
+}
+
 }  // namespace
+
+int loadGameData(const std::string& path, std::string& error) {
+  const std::string source = path.empty() ? besideExecutable() : path;
+  std::vector<DataFinding> findings;
+  std::string fault;
+  if (!checkDataSet(source, findings, fault)) {
+    error = source + ": " + fault;
+    return 0;
+  }
+  for (const DataFinding& finding : findings) {
+    if (finding.isError) {
+      error = source + ": " + formatDataFinding(finding);
+      return 0;
+    }
+  }
+  std::error_code ignored;
+  if (std::filesystem::is_directory(source, ignored)) {
+    SYNWORLDS::setDirectory(source);
+    SYNTAX::loadSyntaxData(0, 1);
+  } else {
+    SYNTAX::setArchivePath(source);
+    SYNTAX::loadSyntaxData(1, 1);
+  }
+  return 1;
+}
 
 CHECKRESULT checkOrdersText(std::string_view bytes, int gameNo, const CHECKOPTIONS& options) {
   const std::optional<SUGGESTER> suggester = suggesterFor(gameNo, options);

@@ -16,6 +16,14 @@
 
 namespace vyr {
 
+// Loads the shared game data from `path`: a data archive, a directory of
+// loose data files, or "" for "syntax.dat" beside the running program (the
+// real executable, links followed). The data checks run first, and a data set
+// with an error is not loaded, so that no later check can end on a fault of
+// the data. Answers 1, or 0 with `error` ("PATH: what is wrong") and nothing
+// loaded.
+int loadGameData(const std::string& path, std::string& error);
+
 struct CHECKOPTIONS {
   int suggestions = 1;  // 0: no finding carries a suggestion
   int notes = 1;        // 0: no finding of severity note

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string>
 
+#include "checker/paramkinds.h"
+
 #include "checker/commandtable.h"
 #include "checker/syntax.h"
 #include "gamedata/synworlds.h"
@@ -21,29 +23,43 @@ enum class Kind {
   kEnemy, kPesAmtBuild, kPesAmtProduce, kRace, kLand
 };
 
-struct KindName {
-  std::string_view name;
-  Kind kind;
-};
-
-// The names of the kinds.
-constexpr std::array kKindNames = {
-    KindName{"loc", Kind::kLoc},           KindName{"loc5", Kind::kLoc5},
-    KindName{"region", Kind::kRegion},     KindName{"gloc", Kind::kGloc},
-    KindName{"compress", Kind::kCompress}, KindName{"player", Kind::kPlayer},
-    KindName{"name", Kind::kName},         KindName{"unit", Kind::kUnit},
-    KindName{"unitamt", Kind::kUnitAmt},   KindName{"hero", Kind::kHero},
-    KindName{"ship", Kind::kShip},         KindName{"castord", Kind::kCastOrd},
-    KindName{"spell", Kind::kSpell},       KindName{"magic", Kind::kMagic},
-    KindName{"exploremode", Kind::kExploreMode}, KindName{"shabb", Kind::kShabb},
-    KindName{"y/n", Kind::kYesNo},         KindName{"build", Kind::kBuild},
-    KindName{"email", Kind::kEmail},       KindName{"pass", Kind::kPass},
-    KindName{"resamt", Kind::kResAmt},     KindName{"res", Kind::kRes},
-    KindName{"feed", Kind::kFeed},         KindName{"tax", Kind::kTax},
-    KindName{"art", Kind::kArt},           KindName{"artamt", Kind::kArtAmt},
-    KindName{"enemy", Kind::kEnemy},       KindName{"pesamtbuild", Kind::kPesAmtBuild},
-    KindName{"pesamtproduce", Kind::kPesAmtProduce}, KindName{"race", Kind::kRace},
-    KindName{"land", Kind::kLand}};
+// Every kind, in the order of Kind: entry i describes Kind(i).
+constexpr std::array<PARAMKIND, 31> kParamKinds = {{
+    {"loc", "a map location REGION,SHIRE (region 1-16000, shire 1-5)", nullptr, ""},
+    {"loc5", "a map location REGION,SHIRE that is not a central shire (shire 1-4)", nullptr, ""},
+    {"region", "a region number, 1-32000", nullptr, ""},
+    {"gloc", "a map location REGION,SHIRE, or GROUND (nothing may follow GROUND)", nullptr, ""},
+    {"compress", "the size from which mail is compressed, 0-4000 KB", nullptr, ""},
+    {"player", "a wizard player number, 1-150", nullptr, ""},
+    {"name", "a name in words, not a number", nullptr, ""},
+    {"unit", "the name of a unit of the game's world", &SYNWORLDS::units, "unit"},
+    {"unitamt", "a number of units, 1-500000", nullptr, ""},
+    {"hero", "a hero number, 0-100000", nullptr, ""},
+    {"ship", "a ship number, 0-100000", nullptr, ""},
+    {"castord", "the place of a spell in the casting order, 1-3", nullptr, ""},
+    {"spell", "the name of a spell of the game's world; the spell's own parameters follow", &SYNWORLDS::spell,
+     "spell"},
+    {"magic", "a kind of magic: Spellcraft, Dark, Necromancy, Summoning, Construct, Sorcery, Will, Fire, Water, "
+              "Earth, Air or Druidic Fire, Water, Earth, Air",
+     nullptr, ""},
+    {"exploremode", "how to explore: NORMAL, CAUTIOUS or BOLD", nullptr, ""},
+    {"shabb", "the name of a ship type of the game's world", &SYNWORLDS::ships, "ship type"},
+    {"y/n", "yes or no (Y, YES, N, NO)", nullptr, ""},
+    {"build", "the name of a building of the game's world", &SYNWORLDS::build, "building"},
+    {"email", "an email address", nullptr, ""},
+    {"pass", "a password: one word of 4 to 15 characters", nullptr, ""},
+    {"resamt", "an amount of a resource, 1-500000", nullptr, ""},
+    {"res", "the name of a resource of the game's world", &SYNWORLDS::res, "resource"},
+    {"feed", "a feed rate, 0-5", nullptr, ""},
+    {"tax", "a tax rate: NONE, LOW, MEDIUM or HIGH (N, L, M, MED, H)", nullptr, ""},
+    {"art", "the name of an artifact of the game's world", &SYNWORLDS::art, "artifact"},
+    {"artamt", "a number of artifacts, 1-10000", nullptr, ""},
+    {"enemy", "a number of enemies, 1-500000", nullptr, ""},
+    {"pesamtbuild", "a number of peasants to build with, 1-100000", nullptr, ""},
+    {"pesamtproduce", "a number of peasants to produce with, 0-4500", nullptr, ""},
+    {"race", "the name of a race of the game's world", &SYNWORLDS::race, "race"},
+    {"land", "the name of a terrain of the game's world", &SYNWORLDS::land, "terrain"},
+}};
 
 // A hash that gives each kind name its own slot of 64 (checked below), so that
 // naming a slot's kind costs one hash and one comparison.
@@ -53,11 +69,11 @@ constexpr std::size_t kindSlot(std::string_view name) {
   return (name.size() * 13 + byte(0) * 25 + byte(name.size() - 1) * 5 + byte(1)) % kKindSlots;
 }
 
-// Slot -> 1 + index in kKindNames, 0 for a free slot.
+// Slot -> 1 + index in kParamKinds, 0 for a free slot.
 constexpr std::array<unsigned char, kKindSlots> kKindTable = [] {
   std::array<unsigned char, kKindSlots> table{};
-  for (std::size_t i = 0; i < kKindNames.size(); ++i) {
-    const std::size_t slot = kindSlot(kKindNames[i].name);
+  for (std::size_t i = 0; i < kParamKinds.size(); ++i) {
+    const std::size_t slot = kindSlot(kParamKinds[i].name);
     table[slot] = table[slot] == 0 ? static_cast<unsigned char>(i + 1) : 0xFF;  // 0xFF: a clash
   }
   return table;
@@ -65,14 +81,16 @@ constexpr std::array<unsigned char, kKindSlots> kKindTable = [] {
 static_assert(std::none_of(kKindTable.begin(), kKindTable.end(), [](unsigned char entry) { return entry == 0xFF; }),
               "two kind names share a slot: change kindSlot");
 static_assert(std::count_if(kKindTable.begin(), kKindTable.end(), [](unsigned char entry) { return entry != 0; }) ==
-              static_cast<long>(kKindNames.size()));
+              static_cast<long>(kParamKinds.size()));
+static_assert(kParamKinds.back().name == "land" && static_cast<std::size_t>(Kind::kLand) + 1 == kParamKinds.size(),
+              "kParamKinds lists the kinds in the order of Kind");
 
-// The kind a slot names, or null when it names none.
-const Kind* kindNamed(std::string_view name) {
-  if (name.size() < 2) return nullptr;  // every kind name has at least three characters
+// The index in kParamKinds of the kind a slot names, or -1 when it names none.
+int kindIndex(std::string_view name) {
+  if (name.size() < 2) return -1;  // every kind name has at least three characters
   const unsigned char entry = kKindTable[kindSlot(name)];
-  if (entry == 0 || kKindNames[entry - 1].name != name) return nullptr;
-  return &kKindNames[entry - 1].kind;
+  if (entry == 0 || kParamKinds[entry - 1].name != name) return -1;
+  return entry - 1;
 }
 
 // An integer kind: the field must be integer text with a value in [low, high].
@@ -196,13 +214,13 @@ const char* passwordWarning(std::string_view text) {
 }  // namespace
 
 void SYNTAX::validateParameter(const FIELDPARSER& parser, std::string_view kindName, int e, SLOTWALK& walk) {
-  const Kind* found = kindNamed(kindName);
-  if (found == nullptr) {
+  const int found = kindIndex(kindName);
+  if (found < 0) {
     std::fputs("About to cause an unknown syntax parameter error.\n", stdout);
     waitForEnter();
     fatalError("Unknown Syntax Parameter.");
   }
-  const Kind kind = *found;
+  const auto kind = static_cast<Kind>(found);
   const std::string_view text = parser.field(e);
   SYNWORLDS& data = *gameData();
 
@@ -285,6 +303,13 @@ void SYNTAX::spliceSpell(int spellKey, SLOTWALK& walk) {
   if (spell == nullptr) return;
   splitWords(spell->extra(), spellSlots_);
   walk.words.insert(walk.words.end(), spellSlots_.begin(), spellSlots_.end());
+}
+
+std::span<const PARAMKIND> parameterKinds() { return kParamKinds; }
+
+const PARAMKIND* findParameterKind(std::string_view name) {
+  const int index = kindIndex(name);
+  return index < 0 ? nullptr : &kParamKinds[static_cast<std::size_t>(index)];
 }
 
 }  // namespace vyr
