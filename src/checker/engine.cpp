@@ -5,7 +5,6 @@
 #include <climits>
 #include <filesystem>
 #include <memory>
-#include <optional>
 
 #include "checker/datacheck.h"
 #include "checker/orderscheck.h"
@@ -41,9 +40,24 @@ void collect(ORDERSCHECK& check, CHECKRESULT& result) {
   }
 }
 
-std::optional<SUGGESTER> suggesterFor(int gameNo, const CHECKOPTIONS& options) {
-  if (!options.suggestions || SYNTAX::gameData() == nullptr) return std::nullopt;
-  return std::optional<SUGGESTER>(std::in_place, SYNTAX::gameData()->worldOfGame(gameNo));
+// The suggester of the last world asked for, kept until the shared data
+// changes: building one copies every name of the data.
+struct SUGGESTERCACHE {
+  std::unique_ptr<SUGGESTER> suggester;
+  int generation = -1;
+};
+SUGGESTERCACHE suggesterCache;
+
+const SUGGESTER* suggesterFor(int gameNo, const CHECKOPTIONS& options) {
+  if (!options.suggestions || SYNTAX::gameData() == nullptr) return nullptr;
+  const int world = SYNTAX::gameData()->worldOfGame(gameNo);
+  SUGGESTERCACHE& cache = suggesterCache;
+  if (!cache.suggester || cache.generation != SYNTAX::dataGeneration() || cache.suggester->world() != world) {
+    cache.suggester.reset();  // the old names go before the new ones are copied
+    cache.suggester = std::make_unique<SUGGESTER>(world);
+    cache.generation = SYNTAX::dataGeneration();
+  }
+  return cache.suggester.get();
 }
 
 // "syntax.dat" beside the real executable.
@@ -84,8 +98,7 @@ int loadGameData(const std::string& path, std::string& error) {
 }
 
 CHECKRESULT checkOrdersText(std::string_view bytes, int gameNo, const CHECKOPTIONS& options) {
-  const std::optional<SUGGESTER> suggester = suggesterFor(gameNo, options);
-  ORDERSCHECK check(gameNo, 1, suggester ? &*suggester : nullptr);
+  ORDERSCHECK check(gameNo, 1, suggesterFor(gameNo, options));
   check.loadText(bytes);
   CHECKRESULT result;
   collect(check, result);
@@ -93,8 +106,7 @@ CHECKRESULT checkOrdersText(std::string_view bytes, int gameNo, const CHECKOPTIO
 }
 
 int checkOrdersFile(const std::string& path, int gameNo, CHECKRESULT& result, const CHECKOPTIONS& options) {
-  const std::optional<SUGGESTER> suggester = suggesterFor(gameNo, options);
-  ORDERSCHECK check(gameNo, 1, suggester ? &*suggester : nullptr);
+  ORDERSCHECK check(gameNo, 1, suggesterFor(gameNo, options));
   if (!check.loadFile(path)) return 0;
   collect(check, result);
   return 1;

@@ -22,6 +22,7 @@ namespace {
 std::unique_ptr<COMMANDTABLE> commandTable;
 std::unique_ptr<SYNWORLDS> sharedGameData;
 std::string archiveOverride;
+int generation = 0;
 
 const char kArchiveName[] = "syntax.dat";
 const char kGameNumberWarning[] =
@@ -64,6 +65,8 @@ void SYNTAX::setArchivePath(std::string_view path) { archiveOverride = path; }
 
 SYNWORLDS* SYNTAX::gameData() { return sharedGameData.get(); }
 
+int SYNTAX::dataGeneration() { return generation; }
+
 void SYNTAX::loadSyntaxData(int useArchive, int streamSelector) {
   std::unique_ptr<FILES> archive;
   if (useArchive != 0 && (!commandTable || !sharedGameData)) {
@@ -71,6 +74,7 @@ void SYNTAX::loadSyntaxData(int useArchive, int streamSelector) {
     archive->loadFiles();
   }
   if (!commandTable) {
+    ++generation;
     auto lines = std::make_unique<BUFFER>();
     if (archive) {
       archive->extractFile("vyrsyn.dat", *lines);
@@ -82,6 +86,7 @@ void SYNTAX::loadSyntaxData(int useArchive, int streamSelector) {
     commandTable = std::make_unique<COMMANDTABLE>(std::move(lines));
   }
   if (!sharedGameData) {
+    ++generation;
     sharedGameData = std::make_unique<SYNWORLDS>(0, nullptr, streamSelector);
     sharedGameData->setVerbose(0);
     sharedGameData->loadAll(archive.get(), streamSelector);
@@ -89,6 +94,7 @@ void SYNTAX::loadSyntaxData(int useArchive, int streamSelector) {
 }
 
 void SYNTAX::releaseSyntaxData() {
+  ++generation;
   commandTable.reset();
   sharedGameData.reset();
 }
@@ -96,6 +102,8 @@ void SYNTAX::releaseSyntaxData() {
 namespace {
 
 bool isWhite(char c) { return isSpaceChar(c); }
+
+constexpr int kTabWidth = 8;  // every tab becomes this many spaces
 
 // What wordEquals(1, "#END", 1) answers, without the general word walk.
 bool isEndLine(std::string_view text) {
@@ -122,17 +130,35 @@ std::string_view trimmed(std::string_view text) {
 int SYNTAX::prepareOrders(BUFFER& in) {
   for (int n = 1; n <= in.lineCount(); ++n) {
     STRING* line = in.lineString(n);
-    line->expandTabs(8);
-    const std::string_view text = line->view();
+    LINEORIGIN* origin = nullptr;
+    if (origins_ != nullptr) {
+      origin = &origins_->emplace_back();
+      origin->written = line->view();
+      for (std::size_t i = 0; i < origin->written.size(); ++i) {
+        origin->from.insert(origin->from.end(), origin->written[i] == '\t' ? kTabWidth : 1, static_cast<int>(i));
+      }
+    }
+    line->expandTabs(kTabWidth);
+    std::string_view text = line->view();
     const std::size_t semicolon = text.find(';');
-    if (semicolon != std::string_view::npos && semicolon > 0 && text[semicolon - 1] != ' ') {
+    const bool glued = semicolon != std::string_view::npos && semicolon > 0 && text[semicolon - 1] != ' ';
+    if (glued) {
       prepared_.assign(text);
       prepared_.insert(semicolon, 1, ' ');
-      trimText(prepared_);
-      line->setText(prepared_);
-    } else if (const std::string_view kept = trimmed(text); kept.size() != text.size()) {
-      line->setText(kept);
+      text = prepared_;
+      if (origin != nullptr) {
+        const auto at = origin->from.begin() + static_cast<std::ptrdiff_t>(semicolon);
+        origin->from.insert(at, *at);
+      }
     }
+    const std::string_view kept = trimmed(text);
+    if (origin != nullptr) {
+      const auto begin = static_cast<std::size_t>(kept.data() - text.data());
+      origin->from.erase(origin->from.begin() + static_cast<std::ptrdiff_t>(begin + kept.size()),
+                         origin->from.end());
+      origin->from.erase(origin->from.begin(), origin->from.begin() + static_cast<std::ptrdiff_t>(begin));
+    }
+    if (glued || kept.size() != text.size()) line->setText(kept);
   }
   return in.lineCount();
 }
@@ -153,8 +179,13 @@ int SYNTAX::checkOrders(BUFFER* in, BUFFER* out, int* errorCount, int* warningCo
     ++warnings_;
     ++results;
     if (sink_ != nullptr) {
-      sink_->finding(0, 1, 0, "",
-                     "Warning: Game Number Specified Invalid. Using data that is common to all worlds of Vyr.", 1);
+      CHECKREPORT report;
+      report.position = 0;
+      report.end = 0;
+      report.message = "Warning: Game Number Specified Invalid. Using data that is common to all worlds of Vyr.";
+      report.isWarning = 1;
+      report.code = FINDINGCODE::kUnknownGame;
+      sink_->finding(report);
     }
   }
 

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "checker/gamenumber.h"
 #include "checker/ordersfile.h"
 #include "driver/args.h"
 #include "text/utils.h"
@@ -29,7 +30,7 @@ int readGameNumber(RUNSTATE& run, const ARGS& args) {
   run.gameNo = 1;
   if (args.count() < 2) {
     say("WARNING: No game number was supplied will use game no 1.\n");
-  } else if (args.getInt(2, &run.gameNo) != 1) {
+  } else if (std::string text; args.getString(2, &text) != 1 || !parseGameNumber(text, run.gameNo)) {
     return usageError("ERROR: Unable to access the game number parameter, incorrect format.\n");
   }
   std::fprintf(stderr, "Game No     : %d\n", run.gameNo);
