@@ -1,11 +1,9 @@
 #include "checker/engine.h"
 
-#include <unistd.h>
-
-#include <climits>
 #include <filesystem>
 #include <memory>
 
+#include "checker/archivepath.h"
 #include "checker/datacheck.h"
 #include "checker/orderscheck.h"
 #include "checker/suggester.h"
@@ -60,20 +58,10 @@ const SUGGESTER* suggesterFor(int gameNo, const CHECKOPTIONS& options) {
   return cache.suggester.get();
 }
 
-// "syntax.dat" beside the real executable.
-std::string besideExecutable() {
-  std::string path(PATH_MAX, '\0');
-  const ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
-  if (length <= 0) return "syntax.dat";
-  path.resize(static_cast<std::size_t>(length));
-  const std::size_t slash = path.rfind('/');
-  return (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + "syntax.dat";
-}
-
 }  // namespace
 
 int loadGameData(const std::string& path, std::string& error) {
-  const std::string source = path.empty() ? besideExecutable() : path;
+  const std::string source = path.empty() ? archiveBesideExecutable() : path;
   std::vector<DataFinding> findings;
   std::string fault;
   if (!checkDataSet(source, findings, fault)) {

@@ -2,15 +2,12 @@
 // pass over a whole orders buffer.
 #include "checker/syntax.h"
 
-#include <unistd.h>
-
-#include <climits>
 #include <cstdio>
 #include <string>
 
 #include "archive/files.h"
+#include "checker/archivepath.h"
 #include "checker/commandtable.h"
-#include "driver/args.h"
 #include "gamedata/synworlds.h"
 #include "text/utils.h"
 
@@ -24,33 +21,12 @@ std::unique_ptr<SYNWORLDS> sharedGameData;
 std::string archiveOverride;
 int generation = 0;
 
-const char kArchiveName[] = "syntax.dat";
 const char kGameNumberWarning[] =
     "Warning: Game Number Specified Invalid. Using data that is common to all worlds of Vyr. \n ";
 
-// The directory of the running executable, with its final '/', or "".
-std::string executableDirectory() {
-  std::string path(PATH_MAX, '\0');
-  const ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
-  if (length <= 0) return {};
-  path.resize(static_cast<std::size_t>(length));
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-// "syntax.dat" beside the program. A program started through the search path
-// has no directory in its name: look beside the real executable first, then in
-// the current directory.
-std::string archivePath() {
-  if (!archiveOverride.empty()) return archiveOverride;
-  std::string directory;
-  ARGS().programDirectory(directory);
-  if (directory.empty()) {
-    const std::string beside = executableDirectory() + kArchiveName;
-    if (!executableDirectory().empty() && fileExists(beside)) return beside;
-  }
-  return directory + kArchiveName;
-}
+// The archive set by the program, or the one found by the rule for a program
+// whose name is not known.
+std::string archivePath() { return archiveOverride.empty() ? defaultArchivePath("") : archiveOverride; }
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "checker/archivepath.h"
 #include "checker/gamenumber.h"
 #include "checker/ordersfile.h"
 #include "driver/args.h"
@@ -166,6 +167,7 @@ void endRun(RUNSTATE& run) {
 int runDriver(int argc, char** argv) {
   say(kBanner);
   const ARGS args(argc, argv);
+  SYNTAX::setArchivePath(defaultArchivePath(argc > 0 ? argv[0] : ""));
   static RUNSTATE run;
   const int completed = setUpRun(run) && checkRun(run) && saveRun(run);
   endRun(run);

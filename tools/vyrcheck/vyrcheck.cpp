@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <memory>
 
+#include "checker/archivepath.h"
 #include "checker/engine.h"
 #include "checker/gamenumber.h"
 #include "checker/syntax.h"
-#include "driver/args.h"
 #include "gamedata/synworlds.h"
 #include "text/newfile.h"
 #include "text/utils.h"
@@ -229,8 +229,11 @@ int failRun(const std::string& fault) {
 
 // Selects the game data; answers the checker's `useArchive`, or -1 with the
 // fault written.
-int selectData(const VYRCHECKOPTIONS& options) {
-  if (options.data.empty()) return 1;
+int selectData(const VYRCHECKOPTIONS& options, std::string_view programName) {
+  if (options.data.empty()) {
+    SYNTAX::setArchivePath(defaultArchivePath(programName));
+    return 1;
+  }
   if (!pathExists(options.data)) {
     failRun(options.data + ": no such file or directory");
     return -1;
@@ -325,7 +328,6 @@ int parseVyrcheckOptions(const std::vector<std::string_view>& arguments, VYRCHEC
 }
 
 int runVyrcheck(int argc, char** argv) {
-  const ARGS args(argc, argv);  // the program's directory, where syntax.dat lies
   const std::vector<std::string_view> arguments(argv + 1, argv + argc);
   VYRCHECKOPTIONS options;
   std::string fault;
@@ -340,7 +342,7 @@ int runVyrcheck(int argc, char** argv) {
   if (options.format == REPORTFORMAT::kAnnotated && !isDirectory(options.outDir)) {
     return failRun(options.outDir + ": not a directory");
   }
-  const int useArchive = selectData(options);
+  const int useArchive = selectData(options, argc > 0 ? argv[0] : "");
   if (useArchive < 0) return kStatusFailed;
   if (!loadData(options, useArchive)) return kStatusFailed;
 
