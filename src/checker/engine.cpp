@@ -60,6 +60,11 @@ const SUGGESTER* suggesterFor(int gameNo, const CHECKOPTIONS& options) {
 
 }  // namespace
 
+void releaseGameData() {
+  suggesterCache = SUGGESTERCACHE{};
+  SYNTAX::releaseSyntaxData();
+}
+
 int loadGameData(const std::string& path, std::string& error) {
   const std::string source = path.empty() ? archiveBesideExecutable() : path;
   std::vector<DataFinding> findings;
@@ -74,6 +79,7 @@ int loadGameData(const std::string& path, std::string& error) {
       return 0;
     }
   }
+  releaseGameData();  // data loaded before is replaced
   std::error_code ignored;
   if (std::filesystem::is_directory(source, ignored)) {
     SYNWORLDS::setDirectory(source);

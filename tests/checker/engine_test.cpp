@@ -95,5 +95,24 @@ TEST_F(Engine, CodesTablesAndHints) {
             (std::vector<int>{1, 1, 1, 1, 1, 1, 1}));
 }
 
+// The hint for an unknown unit written as `typed` in game `gameNo`.
+std::string unitHint(const std::string& typed, int gameNo) {
+  const CHECKRESULT result = checkOrdersText("SHIRE 12,3\nRECRUIT 5 " + typed + "\n", gameNo);
+  return result.findings.empty() ? "(none)" : result.findings.back().suggestion;
+}
+
+TEST_F(Engine, HintsFollowTheWorldAndTheDataAcrossCalls) {
+  // Trolls are of world 2 (game 7) of the test data only.
+  EXPECT_EQ(unitHint("Trols", 1), "");
+  EXPECT_EQ(unitHint("Trols", 7), "Trolls");
+  EXPECT_EQ(unitHint("Trols", 1), "");
+  EXPECT_EQ(unitHint("Knigts", 1), "");
+  useDataSet("../../../data");  // the sample data, which has Knights
+  EXPECT_EQ(unitHint("Knigts", 1), "Knights");
+  useDataSet("mini");
+  EXPECT_EQ(unitHint("Knigts", 1), "");
+  for (int call = 0; call < 200; ++call) ASSERT_EQ(unitHint("Pikemenn", 1), "Pikemen") << call;
+}
+
 }  // namespace
 }  // namespace vyr
