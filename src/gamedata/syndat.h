@@ -1,10 +1,6 @@
 // One table of game data (resources, terrain, races, spells, ...), loaded from a
-// tab-separated file: world, name, second name, extra text per line.
-//
-//   line   := world [TAB name [TAB second [TAB extra [TAB ignored]*]]]
-// Tabs are not collapsed; a column that begins with '"' is quoted. Empty lines
-// are skipped; entries get the keys 1, 2, 3, ... in line order. World 0 makes an
-// entry visible in every world.
+// tab-separated file: world, name, second name, extra text per line (the format
+// is in doc/formats.md).
 #pragma once
 
 #include <string>
