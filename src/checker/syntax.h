@@ -15,11 +15,13 @@
 #include "gamedata/location.h"
 #include "text/buffer.h"
 #include "text/fieldparser.h"
+#include "text/outtext.h"
 
 namespace vyr {
 
 class SYNWORLDS;
 class COMMANDTABLE;
+class ORDERLINES;
 
 // Told of every error and warning as it is reported, besides the check line.
 class FINDINGSINK {
@@ -53,6 +55,14 @@ class SYNTAX {
   // Copies the orders between the header and end lines into `out` with their
   // check lines; answers 1 when anything was reported.
   int checkOrders(BUFFER* in, BUFFER* out, int* errorCount, int* warningCount, int gameNo);
+  // The same pass over a source of lines, each prepared as `prepareOrders`
+  // would when the source asks for it, into the output buffer `out` or, when
+  // that is null, onto the end of `outText`. Answers as `checkOrders`.
+  int checkOrderLines(ORDERLINES& in, BUFFER* out, OUTTEXT* outText, int* errorCount, int* warningCount,
+                      int gameNo);
+  // One line as the pre-pass leaves it: tabs to eight spaces, a space before a
+  // glued first ';', trimmed. The answer is a part of `text` or of `work`.
+  static std::string_view prepareLine(std::string_view text, std::string& work);
   // With 1, `checkOrders` deletes each input line after the header once it is
   // echoed, up to and including the end line, so that the input and the output
   // never both hold a whole large file; the output is the same either way. With
@@ -88,6 +98,14 @@ class SYNTAX {
   };
 
   void report(const FIELDPARSER& parser, int field, std::string_view message, int isWarning);
+  // One line of the pass's output, to the text or the buffer.
+  void emitLine(std::string_view line) {
+    if (outText_ != nullptr) {
+      outText_->appendLine(line);
+    } else {
+      output_->addLine(line);
+    }
+  }
   const std::vector<std::string_view>* selectVariant(const FIELDPARSER& parser, std::string_view command,
                                                      int s);
   void checkScope(const FIELDPARSER& parser, std::string_view scope);
@@ -98,6 +116,7 @@ class SYNTAX {
 
   LOCATION currentShire_;
   BUFFER* output_ = nullptr;
+  OUTTEXT* outText_ = nullptr;  // instead of output_ during a pass into a text
   // Working areas of the check pass, kept from line to line so that checking a
   // line allocates nothing once they have grown to the longest line.
   FIELDPARSER parser_{"", ' ', '"', 1, 1, 1};
