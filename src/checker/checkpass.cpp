@@ -128,9 +128,7 @@ int SYNTAX::checkOrderLines(ORDERLINES& in, BUFFER* out, OUTTEXT* outText, int* 
       emitLine(text);
       break;
     }
-    indented_.assign("  ");
-    indented_ += text;
-    parser_.parseLine(indented_);
+    parser_.parseLine("  ", text);
     currentLine_ = number;
     results += checkOrderLine(parser_);
   }

@@ -1,6 +1,7 @@
 #include "checker/orderlines.h"
 
 #include "checker/ordersfile.h"
+#include "text/utils.h"
 
 namespace vyr {
 
@@ -17,7 +18,10 @@ int FILEORDERLINES::next(std::string_view& line) {
   while (reader_.next(text)) {
     if (++read_ > linesRead_) linesRead_ = read_;
     if (read_ == 1 && text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
-    if (isCheckText(text) == 0) {
+    // A check line's first word begins with '#': most lines are told apart by
+    // their first character.
+    const bool plain = !text.empty() && text.front() != '#' && !isSpaceChar(text.front());
+    if (plain || isCheckText(text) == 0) {
       line = text;
       return 1;
     }

@@ -15,11 +15,9 @@ namespace {
 // unmapping would cost a small run more than it reads.
 constexpr std::size_t kBlockSize = 64 * 1024;
 
-// A line's text as the buffer's load keeps it.
-std::string_view lineText(std::string_view raw) {
-  if (const void* nul = std::memchr(raw.data(), '\0', raw.size())) {
-    raw = raw.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - raw.data()));
-  }
+// A line's text as the buffer's load keeps it, once cut at a NUL byte: one
+// carriage return at its end dropped.
+std::string_view withoutReturn(std::string_view raw) {
   if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
   return raw;
 }
@@ -40,6 +38,7 @@ int LINEREADER::open(const std::string& path) {
   atEnd_ = false;
   struct stat status {};
   whole_ = ::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode);
+  nulAt_ = 0;
   if (whole_) {
     readToEnd();
     fileSize_ = end_;
@@ -64,8 +63,16 @@ void LINEREADER::readMore() {
   if (got <= 0) {
     atEnd_ = true;
   } else {
+    const std::size_t before = end_;
     end_ += static_cast<std::size_t>(got);
+    if (nulAt_ == before) findNul(before);
   }
+}
+
+// NUL bytes are rare: the bytes read are searched for them once, not each line.
+void LINEREADER::findNul(std::size_t from) {
+  const void* nul = std::memchr(block_.get() + from, '\0', end_ - from);
+  nulAt_ = nul == nullptr ? end_ : static_cast<std::size_t>(static_cast<const char*>(nul) - block_.get());
 }
 
 void LINEREADER::readToEnd() {
@@ -75,6 +82,7 @@ void LINEREADER::readToEnd() {
 void LINEREADER::fill() {
   const std::size_t rest = end_ - begin_;
   if (begin_ > 0) std::memmove(block_.get(), block_.get() + begin_, rest);
+  nulAt_ -= begin_;
   begin_ = 0;
   end_ = rest;
   readMore();
@@ -84,19 +92,23 @@ int LINEREADER::next(std::string_view& line) {
   if (fd_ < 0) return 0;
   for (;;) {
     char* const start = block_.get() + begin_;
+    std::size_t length = 0;
+    std::size_t skip = 0;  // the newline
     if (const void* found = std::memchr(start, '\n', end_ - begin_)) {
-      const auto length = static_cast<std::size_t>(static_cast<const char*>(found) - start);
-      line = lineText(std::string_view(start, length));
-      begin_ += length + 1;
-      return 1;
-    }
-    if (atEnd_) {
+      length = static_cast<std::size_t>(static_cast<const char*>(found) - start);
+      skip = 1;
+    } else if (atEnd_) {
       if (begin_ == end_) return 0;
-      line = lineText(std::string_view(start, end_ - begin_));
-      begin_ = end_;
-      return 1;
+      length = end_ - begin_;
+    } else {
+      fill();
+      continue;
     }
-    fill();
+    const bool nul = nulAt_ < begin_ + length;
+    line = withoutReturn(std::string_view(start, nul ? nulAt_ - begin_ : length));
+    begin_ += length + skip;
+    if (nul) findNul(begin_);
+    return 1;
   }
 }
 
@@ -109,9 +121,13 @@ int LINEREADER::hasLines() {
 int LINEREADER::rewind() {
   if (fd_ < 0) return 0;
   begin_ = 0;
-  if (whole_) return 1;
+  if (whole_) {
+    findNul(0);
+    return 1;
+  }
   if (::lseek(fd_, 0, SEEK_SET) != 0) return 0;
   end_ = 0;
+  nulAt_ = 0;
   atEnd_ = false;
   return 1;
 }

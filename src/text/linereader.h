@@ -40,6 +40,7 @@ class LINEREADER {
   void fill();
   void readMore();
   void readToEnd();
+  void findNul(std::size_t from);
 
   int fd_ = -1;
   bool whole_ = false;  // the whole file is in the block
@@ -48,6 +49,7 @@ class LINEREADER {
   std::size_t capacity_ = 0;
   std::size_t begin_ = 0;  // the first byte not yet handed out
   std::size_t end_ = 0;    // the end of the bytes read
+  std::size_t nulAt_ = 0;  // the first NUL byte from begin_ on, or end_
   std::size_t fileSize_ = 0;
 };
 

@@ -11,13 +11,20 @@ namespace vyr {
 namespace {
 
 constexpr std::size_t kGranule = std::size_t{2} << 20;  // a huge page
+// A small text is better served by small pages: the first touch of a huge
+// page has the kernel clear all of it.
+constexpr std::size_t kHugeFrom = std::size_t{8} << 20;
+
+void advise(void* area, std::size_t bytes) {
+  if (bytes >= kHugeFrom) ::madvise(area, bytes, MADV_HUGEPAGE);
+}
 
 std::size_t roundUp(std::size_t bytes) { return (bytes + kGranule - 1) / kGranule * kGranule; }
 
 char* reserve(std::size_t bytes) {
   void* area = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
   if (area == MAP_FAILED) fatalError("Unable to allocate memory for the output text.");
-  ::madvise(area, bytes, MADV_HUGEPAGE);
+  advise(area, bytes);
   return static_cast<char*>(area);
 }
 
@@ -36,7 +43,7 @@ void OUTTEXT::grow(std::size_t more) {
   void* moved = ::mremap(area_, capacity_, wanted, MREMAP_MAYMOVE);
   if (moved == MAP_FAILED) fatalError("Unable to allocate memory for the output text.");
   area_ = static_cast<char*>(moved);
-  ::madvise(area_, wanted, MADV_HUGEPAGE);
+  advise(area_, wanted);
   capacity_ = wanted;
 }
 

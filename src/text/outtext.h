@@ -3,8 +3,8 @@
 // but is known only at the end (the summary line of a check).
 //
 // The text lies in one area reserved in the address space: pages that are
-// never written cost no memory, the area is advised as huge pages (far fewer
-// fresh pages for the kernel to hand out and clear), and when it must grow the
+// never written cost no memory, a large area is advised as huge pages (far
+// fewer fresh pages for the kernel to hand out and clear), and when it must grow the
 // system moves its pages instead of copying them. So a text of any size is
 // made with no copy and no more memory than its own bytes.
 #pragma once
