@@ -120,7 +120,6 @@ class SYNTAX {
   // Working areas of the check pass, kept from line to line so that checking a
   // line allocates nothing once they have grown to the longest line.
   FIELDPARSER parser_{"", ' ', '"', 1, 1, 1};
-  std::string indented_;
   std::string checkLine_;
   std::string prepared_;
   SLOTWALK walk_;
