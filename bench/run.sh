@@ -2,9 +2,10 @@
 # The benchmark suite: builds a Release VyrSyn, generates orders files of 300,
 # 100,000 and 1,000,000 lines (and the checker's own annotated output at the
 # two large sizes), and reports for each the time, lines per second and peak
-# memory of VyrSyn beside `cat FILE >/dev/null` and `wc -l FILE`, then 1,000
-# runs on the small file against 1,000 runs of cat. Exits 1 when a target is
-# missed. See bench/README.md.
+# memory of VyrSyn beside the least work a checker must do (bench/floor.cpp),
+# `cat FILE >/dev/null` and `wc -l FILE`, then 1,000 runs on the small file
+# against 1,000 runs of cat, and one vyrcheck run over 1,000 copies of it.
+# Exits 1 when a target is missed. See bench/README.md.
 #
 #   bench/run.sh [BUILD_DIR] [--micro] [-- benchmark.py options]
 #
@@ -25,7 +26,7 @@ done
 
 echo "bench: Release build in $build" >&2
 cmake -S "$source_dir" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVYR_BENCH=ON -DVYR_TESTS=OFF >/dev/null
-targets=(VyrSyn vyrsyn_data runstat)
+targets=(VyrSyn vyrcheck vyrsyn_data runstat floor)
 ((micro)) && targets+=(vyrsyn_bench)
 cmake --build "$build" -j 2 --target "${targets[@]}" >/dev/null
 

@@ -1,8 +1,13 @@
 // Fuzz target: the whole check of an orders text on the sample game data, as
 // the checker program runs it (lines read as from standard input, byte-order
 // mark and earlier check lines dropped, pre-pass, check pass, summary line).
-// Besides crashes it watches one property: checking the output again gives
-// the same output (except where the output starts with a byte-order mark).
+// Besides crashes it watches two properties: checking the output again gives
+// the same output (except where the output starts with a byte-order mark),
+// and the text read as a file in blocks and checked into one output text
+// gives what the same file loaded into a buffer and checked line by line gives.
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -13,6 +18,7 @@
 #include "checker/ordersfile.h"
 #include "gamedata/synworlds.h"
 #include "text/buffer.h"
+#include "text/outtext.h"
 
 namespace {
 
@@ -53,6 +59,61 @@ std::string checkText(const std::string& text, std::size_t* longestLine) {
   return saved;
 }
 
+// The text as a file: a file in memory, reached by its path under /proc.
+class MemoryFile {
+ public:
+  explicit MemoryFile(const std::string& text) : fd_(memfd_create("orders", 0)) {
+    if (fd_ < 0) std::abort();
+    for (std::size_t done = 0; done < text.size();) {
+      const ssize_t wrote = write(fd_, text.data() + done, text.size() - done);
+      if (wrote <= 0) std::abort();
+      done += static_cast<std::size_t>(wrote);
+    }
+    path_ = "/proc/self/fd/" + std::to_string(fd_);
+  }
+  ~MemoryFile() { close(fd_); }
+  MemoryFile(const MemoryFile&) = delete;
+  MemoryFile& operator=(const MemoryFile&) = delete;
+  [[nodiscard]] const std::string& path() const { return path_; }
+
+ private:
+  int fd_;
+  std::string path_;
+};
+
+// The text checked as the program checks an input file, both ways.
+void compareFileChecks(const std::string& text) {
+  const MemoryFile file(text);
+  vyr::BUFFER input;
+  vyr::BUFFER output;
+  int errors = 0;
+  int warnings = 0;
+  std::string loaded;
+  if (vyr::loadOrdersFile(file.path(), input) != 0) {
+    vyr::SYNTAX checker(0, 0);
+    vyr::checkAndSummarise(checker, input, output, 1, &errors, &warnings);
+    for (int n = 1; n <= output.lineCount(); ++n) {
+      loaded += output.lineString(n)->view();
+      loaded += '\n';
+    }
+  }
+  vyr::FILEORDERLINES lines;
+  if (lines.open(file.path()) == 0) std::abort();
+  std::string streamed;
+  int streamedErrors = 0;
+  int streamedWarnings = 0;
+  if (lines.hasLines() != 0) {
+    vyr::SYNTAX checker(0, 0);
+    vyr::OUTTEXT out(text.size());
+    vyr::checkAndSummarise(checker, lines, out, 1, &streamedErrors, &streamedWarnings);
+    streamed = out.view();
+  }
+  if (streamed != loaded || streamedErrors != errors || streamedWarnings != warnings) {
+    std::fputs("the file read in blocks was checked differently from the loaded file\n", stderr);
+    std::abort();
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
@@ -65,6 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string text(reinterpret_cast<const char*>(data), size);
   std::size_t longest = 0;
   const std::string first = checkText(text, &longest);
+  compareFileChecks(text);
   if (longest >= kLongestRereadLine) return 0;
   // A header line that carries a byte-order mark from the middle of the input
   // can open the output, where the next run drops the mark as the file's.

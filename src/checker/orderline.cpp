@@ -42,7 +42,7 @@ void SYNTAX::addCheckLine(const FIELDPARSER& parser, int n, std::string_view mes
   }
   line += "> ";
   line += message;
-  output_->addLine(line);
+  emitLine(line);
 }
 
 void SYNTAX::report(const FIELDPARSER& parser, int field, std::string_view message, int isWarning,
@@ -73,7 +73,7 @@ void SYNTAX::report(const FIELDPARSER& parser, int field, std::string_view messa
 
 int SYNTAX::checkOrderLine(const FIELDPARSER& parser) {
   reportsOnLine_ = 0;
-  output_->addLine(parser.line());
+  emitLine(parser.line());
   const std::string_view first = parser.field(1);
   if (parser.fieldCount() == 0 || startsWith(first, ';')) return errors_ > 0 || warnings_ > 0 ? 1 : 0;
 

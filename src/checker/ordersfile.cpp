@@ -111,15 +111,26 @@ int loadOrdersFile(const std::string& path, BUFFER& buffer) {
   return read;
 }
 
+namespace {
+
+std::string summaryLine(int errors, int warnings) {
+  return "#> Errors " + std::to_string(errors) + " Warnings " + std::to_string(warnings);
+}
+
+}  // namespace
+
 int checkAndSummarise(SYNTAX& checker, BUFFER& input, BUFFER& output, int gameNo, int* errorCount,
                       int* warningCount) {
   checker.prepareOrders(input);
   const int found = checker.checkOrders(&input, &output, errorCount, warningCount, gameNo);
-  if (found != 0) {
-    const std::string summary =
-        "#> Errors " + std::to_string(*errorCount) + " Warnings " + std::to_string(*warningCount);
-    output.insertLine(summary, 1);
-  }
+  if (found != 0) output.insertLine(summaryLine(*errorCount, *warningCount), 1);
+  return found;
+}
+
+int checkAndSummarise(SYNTAX& checker, ORDERLINES& input, OUTTEXT& output, int gameNo, int* errorCount,
+                      int* warningCount) {
+  const int found = checker.checkOrderLines(input, nullptr, &output, errorCount, warningCount, gameNo);
+  if (found != 0) (void)output.prepend(summaryLine(*errorCount, *warningCount) + "\n");
   return found;
 }
 

@@ -10,7 +10,9 @@
 #include <string_view>
 #include <vector>
 
+#include "checker/orderlines.h"
 #include "checker/syntax.h"
+#include "text/outtext.h"
 #include "text/buffer.h"
 
 namespace vyr {
@@ -43,6 +45,9 @@ int dropByteOrderMark(BUFFER& buffer);
 // check pass into `output` and, when the pass found anything, the summary line
 // "#> Errors %d Warnings %d" at the top of `output`. Answers the pass's answer.
 int checkAndSummarise(SYNTAX& checker, BUFFER& input, BUFFER& output, int gameNo, int* errorCount,
+                      int* warningCount);
+// The same for a source of lines into a text, the summary line put in front.
+int checkAndSummarise(SYNTAX& checker, ORDERLINES& input, OUTTEXT& output, int gameNo, int* errorCount,
                       int* warningCount);
 // The output buffer as a new file, each line followed by a line break; 0 when
 // it has no line or cannot be written (nothing is ever overwritten).

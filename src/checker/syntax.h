@@ -17,6 +17,7 @@
 #include "gamedata/location.h"
 #include "text/buffer.h"
 #include "text/fieldparser.h"
+#include "text/outtext.h"
 
 namespace vyr {
 
@@ -37,6 +38,7 @@ struct CHECKREPORT {
   FINDINGCODE code = FINDINGCODE::kUnknownCommand;
   const PARAMKIND* kind = nullptr;  // for a parameter's finding: the slot's kind
 };
+class ORDERLINES;
 
 // Told of every error and warning as it is reported, besides the check line.
 class FINDINGSINK {
@@ -75,6 +77,15 @@ class SYNTAX {
   // Copies the orders between the header and end lines into `out` with their
   // check lines; answers 1 when anything was reported.
   int checkOrders(BUFFER* in, BUFFER* out, int* errorCount, int* warningCount, int gameNo);
+  // The same pass over a source of lines, each prepared as `prepareOrders`
+  // would when the source asks for it, into the output buffer `out` or, when
+  // that is null, onto the end of `outText`. Answers as `checkOrders`.
+  int checkOrderLines(ORDERLINES& in, BUFFER* out, OUTTEXT* outText, int* errorCount, int* warningCount,
+                      int gameNo);
+  // One line as the pre-pass leaves it: tabs to eight spaces, a space before a
+  // glued first ';', trimmed. The answer is a part of `text` or of `work`.
+  // With `origin`, it also records where each prepared byte came from.
+  static std::string_view prepareLine(std::string_view text, std::string& work, LINEORIGIN* origin = nullptr);
   // With 1, `checkOrders` deletes each input line after the header once it is
   // echoed, up to and including the end line, so that the input and the output
   // never both hold a whole large file; the output is the same either way. With
@@ -112,6 +123,14 @@ class SYNTAX {
   // `subject`: what the finding is about when it is not the field's text.
   void report(const FIELDPARSER& parser, int field, std::string_view message, int isWarning, FINDINGCODE code,
               const PARAMKIND* kind = nullptr, std::string_view subject = {});
+  // One line of the pass's output, to the text or the buffer.
+  void emitLine(std::string_view line) {
+    if (outText_ != nullptr) {
+      outText_->appendLine(line);
+    } else {
+      output_->addLine(line);
+    }
+  }
   const std::vector<std::string_view>* selectVariant(const FIELDPARSER& parser, std::string_view command,
                                                      int s);
   void checkScope(const FIELDPARSER& parser, std::string_view scope);
@@ -122,10 +141,10 @@ class SYNTAX {
 
   LOCATION currentShire_;
   BUFFER* output_ = nullptr;
+  OUTTEXT* outText_ = nullptr;  // instead of output_ during a pass into a text
   // Working areas of the check pass, kept from line to line so that checking a
   // line allocates nothing once they have grown to the longest line.
   FIELDPARSER parser_{"", ' ', '"', 1, 1, 1};
-  std::string indented_;
   std::string checkLine_;
   std::string prepared_;
   SLOTWALK walk_;

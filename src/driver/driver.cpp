@@ -10,6 +10,7 @@
 #include "checker/gamenumber.h"
 #include "checker/ordersfile.h"
 #include "driver/args.h"
+#include "text/newfile.h"
 #include "text/utils.h"
 
 namespace vyr {
@@ -95,7 +96,6 @@ int createObjects(RUNSTATE& run) {
   run.input.reset(new (std::nothrow) BUFFER);
   if (run.input) run.output.reset(new (std::nothrow) BUFFER);
   if (run.output) run.checker.reset(new (std::nothrow) SYNTAX(1, 1));
-  if (run.checker) run.checker->setReleaseInput(1);  // the input is not needed after the pass
   if (!run.checker) {
     say("Unable to initialise system. Not enough memory.\n");
     return 0;
@@ -108,9 +108,12 @@ int loadOrders(RUNSTATE& run) {
   if (run.inputFromStdin) {
     readOrderLines(stdin, *run.input);
     dropByteOrderMark(*run.input);
-  } else if (loadOrdersFile(run.inputFile, *run.input) == 0) {
-    say("Failed To Load.  Unknown Reason.\n");
-    return 0;
+  } else {
+    run.orders = std::make_unique<FILEORDERLINES>();
+    if (!run.orders->open(run.inputFile) || !run.orders->hasLines()) {
+      say("Failed To Load.  Unknown Reason.\n");
+      return 0;
+    }
   }
   say("Done!\n");
   return 1;
@@ -135,16 +138,23 @@ int checkRun(RUNSTATE& run) {
   if (run.inputFromStdin != 0) deleteCheckLines(*run.input);
   say("Done!\n");
   say("Performing Syntax Check. ... ");
-  checkAndSummarise(*run.checker, *run.input, *run.output, run.gameNo, &run.errorCount, &run.warningCount);
+  // The lines of standard input are deleted from the input buffer as the pass
+  // echoes them, so that the input and the output never both hold them all.
+  BUFFERORDERLINES held(*run.input, 0, 1);
+  ORDERLINES& lines = run.orders ? static_cast<ORDERLINES&>(*run.orders) : held;
+  run.annotated = std::make_unique<OUTTEXT>(run.orders ? run.orders->fileSize() : 0);
+  checkAndSummarise(*run.checker, lines, *run.annotated, run.gameNo, &run.errorCount, &run.warningCount);
   say("Done!\n");
   return 1;
 }
 
 int saveRun(RUNSTATE& run) {
   say("Saving Output File. ... ");
+  const std::string_view text = run.annotated->view();
   if (run.outputToStdout) {
-    run.output->printBuffer(0, 0);
-  } else if (!saveOutputFile(*run.output, run.outputFile)) {
+    if (!text.empty()) std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+  } else if (text.empty() || !writeNewFile(run.outputFile, text)) {
     say("Failed To Save.  Unknown Reason.\n");
     return 0;
   }
@@ -155,6 +165,8 @@ int saveRun(RUNSTATE& run) {
 void endRun(RUNSTATE& run) {
   run.input.reset();
   run.output.reset();
+  run.orders.reset();
+  run.annotated.reset();
   if (run.checker) {
     SYNTAX::releaseSyntaxData();
     run.checker.reset();

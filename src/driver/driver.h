@@ -9,14 +9,21 @@
 #include <string>
 #include <string_view>
 
+#include "checker/orderlines.h"
 #include "checker/syntax.h"
 #include "text/buffer.h"
+#include "text/outtext.h"
 
 namespace vyr {
 
 // The state of one run. It owns the input buffer, the output buffer and the
 // checker; they exist from the end of the command-line steps of set-up until
 // `endRun`. The file names are valid only while the matching flag is 0.
+//
+// An input file is not held in the input buffer: its lines are read in blocks
+// as the pass walks them (`orders`). Standard input, which cannot be read
+// twice, is held in the input buffer. The annotated orders are put together
+// as one text (`annotated`), not as lines of the output buffer.
 struct RUNSTATE {
   int gameNo = 1;
   int inputFromStdin = 0;
@@ -26,6 +33,8 @@ struct RUNSTATE {
   std::unique_ptr<BUFFER> input;
   std::unique_ptr<BUFFER> output;
   std::unique_ptr<SYNTAX> checker;
+  std::unique_ptr<FILEORDERLINES> orders;
+  std::unique_ptr<OUTTEXT> annotated;
   int errorCount = 0;
   int warningCount = 0;
 };

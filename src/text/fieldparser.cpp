@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "text/bytescan.h"
 #include "text/utils.h"
 
 namespace vyr {
@@ -27,30 +28,6 @@ std::string_view trimmedView(std::string_view text) {
   while (begin < end && isSpaceChar(text[begin])) ++begin;
   while (end > begin && isSpaceChar(text[end - 1])) --end;
   return text.substr(begin, end - begin);
-}
-
-// The index of the first `a` or `b` in the text from `from` on, or its size.
-// Eight bytes are tested at a time: a byte equal to `a` becomes zero in
-// word ^ a-pattern, and (x - 0x01..) & ~x & 0x80.. marks the first zero byte
-// of x correctly (marks above it may be false, and are not looked at).
-std::size_t findEither(std::string_view text, std::size_t from, char a, char b) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-  constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
-  std::size_t i = from;
-  if constexpr (std::endian::native == std::endian::little) {
-    const std::uint64_t patternA = kOnes * static_cast<unsigned char>(a);
-    const std::uint64_t patternB = kOnes * static_cast<unsigned char>(b);
-    for (; i + 8 <= text.size(); i += 8) {
-      std::uint64_t word;
-      std::memcpy(&word, text.data() + i, 8);
-      const std::uint64_t xa = word ^ patternA;
-      const std::uint64_t xb = word ^ patternB;
-      const std::uint64_t marks = ((xa - kOnes) & ~xa & kHighs) | ((xb - kOnes) & ~xb & kHighs);
-      if (marks != 0) return i + static_cast<std::size_t>(std::countr_zero(marks)) / 8;
-    }
-  }
-  while (i < text.size() && text[i] != a && text[i] != b) ++i;
-  return i;
 }
 
 // The state of one walk over a line, shared by the splitting and by
@@ -120,6 +97,26 @@ void FIELDPARSER::parseLine(std::string_view line) {
     working = backup_;
     if (trim_) working = trimmedView(working);
   }
+  splitWorking(working);
+}
+
+void FIELDPARSER::parseLine(std::string_view prefix, std::string_view line) {
+  if (!keepBackup_) {
+    std::string joined(prefix);
+    joined += line;
+    parseLine(joined);
+    return;
+  }
+  // The prefix is a few characters: looked at one by one.
+  std::size_t head = 0;
+  while (head < prefix.size() && prefix[head] != '\0') ++head;
+  backup_.assign(prefix.data(), head);
+  if (head == prefix.size()) backup_.append(untilNul(line));
+  hasBackup_ = true;
+  splitWorking(trim_ ? trimmedView(backup_) : std::string_view(backup_));
+}
+
+void FIELDPARSER::splitWorking(std::string_view working) {
   positions_.clear();
   positionsKnown_ = false;
   fieldCount_ = 0;
@@ -211,12 +208,6 @@ void FIELDPARSER::split(std::string_view working) {
   addSpan({fieldBegin, used - fieldBegin});
   text_.resize(used);
   base_ = text_.data();
-}
-
-std::string_view FIELDPARSER::field(int n) const {
-  if (n < 1 || n > fieldCount()) return {};
-  const Span& where = span(n);
-  return {base_ + where.begin, where.size};
 }
 
 std::string* FIELDPARSER::getField(std::string& destination, int n) const {

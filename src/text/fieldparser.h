@@ -40,10 +40,16 @@ class FIELDPARSER {
   // Splits another line exactly as a new parser with this one's separator,
   // quote, collapse, backup and trim settings would.
   void parseLine(std::string_view line);
+  // The same for the line `prefix` followed by `line`, without joining them first.
+  void parseLine(std::string_view prefix, std::string_view line);
 
   [[nodiscard]] int fieldCount() const { return fieldCount_; }
   // Field n without copying; the empty text when n is out of range.
-  [[nodiscard]] std::string_view field(int n) const;
+  [[nodiscard]] std::string_view field(int n) const {
+    if (n < 1 || n > fieldCount_) return {};
+    const Span& where = span(n);
+    return {base_ + where.begin, where.size};
+  }
 
   // Copies field n into the destination and answers it; out of range the
   // destination becomes "" and the answer is null.
@@ -81,6 +87,7 @@ class FIELDPARSER {
   };
   static constexpr int kInlineFields = 12;
 
+  void splitWorking(std::string_view working);
   void split(std::string_view working);
   bool splitPlain(std::string_view working, std::size_t offset);
   void addSpan(Span span);

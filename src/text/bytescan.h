@@ -1,0 +1,37 @@
+// Finding bytes in short texts eight at a time, where a library call per
+// search costs more than the search (lines are a few dozen bytes).
+#pragma once
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+namespace vyr {
+
+// The index of the first `a` or `b` in the text from `from` on, or its size.
+// Eight bytes are tested at a time: a byte equal to `a` becomes zero in
+// word ^ a-pattern, and (x - 0x01..) & ~x & 0x80.. marks the first zero byte
+// of x correctly (marks above it may be false, and are not looked at).
+inline std::size_t findEither(std::string_view text, std::size_t from, char a, char b) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+  std::size_t i = from;
+  if constexpr (std::endian::native == std::endian::little) {
+    const std::uint64_t patternA = kOnes * static_cast<unsigned char>(a);
+    const std::uint64_t patternB = kOnes * static_cast<unsigned char>(b);
+    for (; i + 8 <= text.size(); i += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, text.data() + i, 8);
+      const std::uint64_t xa = word ^ patternA;
+      const std::uint64_t xb = word ^ patternB;
+      const std::uint64_t marks = ((xa - kOnes) & ~xa & kHighs) | ((xb - kOnes) & ~xb & kHighs);
+      if (marks != 0) return i + static_cast<std::size_t>(std::countr_zero(marks)) / 8;
+    }
+  }
+  while (i < text.size() && text[i] != a && text[i] != b) ++i;
+  return i;
+}
+
+}  // namespace vyr
