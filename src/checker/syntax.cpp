@@ -144,6 +144,8 @@ int SYNTAX::checkOrders(BUFFER* in, BUFFER* out, int* errorCount, int* warningCo
   *warningCount = 0;
   errors_ = 0;
   warnings_ = 0;
+  orderLines_ = 0;
+  tableFault_ = TABLEFAULT{};
   int results = 0;
   if (out == nullptr || in == nullptr) return 0;
   output_ = out;
@@ -196,6 +198,7 @@ int SYNTAX::checkOrders(BUFFER* in, BUFFER* out, int* errorCount, int* warningCo
     parser_.parseLine(indented_);
     currentLine_ = number;
     results += checkOrderLine(parser_);
+    if (tableFault_.line != 0) break;
   }
   currentLine_ = 0;
   *errorCount = errors_;
