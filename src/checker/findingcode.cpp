@@ -56,9 +56,7 @@ static_assert(inEnumOrder(), "kCodeNames lists every code once, in the order of 
 
 }  // namespace
 
-std::string_view findingCodeName(FINDINGCODE code) {
-  return kCodeNames[static_cast<std::size_t>(code)].name;
-}
+std::string_view findingCodeName(FINDINGCODE code) { return kCodeNames[static_cast<std::size_t>(code)].name; }
 
 std::span<const FINDINGCODE> findingCodes() { return kCodes; }
 

@@ -48,32 +48,46 @@ TEST_F(Engine, FindingsAreSpansOfTheLineAsWritten) {
   };
   const Case cases[] = {
       {"plain unknown name", "RECRUIT 5 Pikemenn", {{"unknown-name", 11, 19, 11, 19, 11, 19, "unit"}}},
-      {"tabs count one column each", "\tRECRUIT\t5\tPikemenn",
+      {"tabs count one column each",
+       "\tRECRUIT\t5\tPikemenn",
        {{"unknown-name", 12, 20, 12, 20, 12, 20, "unit"}}},
-      {"an umlaut in the field is one character", "RECRUIT 5 Pik\xC3\xB6men",
+      {"an umlaut in the field is one character",
+       "RECRUIT 5 Pik\xC3\xB6men",
        {{"unknown-name", 11, 19, 11, 18, 11, 18, "unit"}}},
-      {"a character outside the BMP is two UTF-16 units", "RECRUIT 5 \xF0\x9F\x98\x80 Pikemen",
+      {"a character outside the BMP is two UTF-16 units",
+       "RECRUIT 5 \xF0\x9F\x98\x80 Pikemen",
        {{"unknown-name", 11, 15, 11, 12, 11, 13, "unit"}, {"extra-parameter", 16, 23, 13, 20, 14, 21, ""}}},
-      {"an invalid byte is one character", "RECRUIT 5 \xFF\xC3 Pikemen",
+      {"an invalid byte is one character",
+       "RECRUIT 5 \xFF\xC3 Pikemen",
        {{"unknown-name", 11, 13, 11, 13, 11, 13, "unit"}, {"extra-parameter", 14, 21, 14, 21, 14, 21, ""}}},
-      {"a carriage return is not part of the line", "RECRUIT 5 Pikemenn\r",
+      {"a carriage return is not part of the line",
+       "RECRUIT 5 Pikemenn\r",
        {{"unknown-name", 11, 19, 11, 19, 11, 19, "unit"}}},
-      {"glued ';': the comment field starts at the ';'", "RECRUIT 5;more",
+      {"glued ';': the comment field starts at the ';'",
+       "RECRUIT 5;more",
        {{"comment-for-parameter", 10, 15, 10, 15, 10, 15, ""}}},
-      {"glued ';' after an umlaut name", "RECRUIT 5 Pik\xC3\xA4menn;x",
+      {"glued ';' after an umlaut name",
+       "RECRUIT 5 Pik\xC3\xA4menn;x",
        {{"unknown-name", 11, 20, 11, 19, 11, 19, "unit"}}},
-      {"missing parameter: the empty span past the line", "RECRUIT \xC3\xB6\r",
+      {"missing parameter: the empty span past the line",
+       "RECRUIT \xC3\xB6\r",
        {{"invalid-number", 9, 11, 9, 10, 9, 10, ""}, {"missing-parameter", 11, 11, 10, 10, 10, 10, ""}}},
-      {"blanks around the line", "   RECRUIT 5   Pikemenn   ", {{"unknown-name", 16, 24, 16, 24, 16, 24, "unit"}}},
-      {"a quoted field spans its quotes", "RECRUIT 5 \"Pike men\"",
+      {"blanks around the line",
+       "   RECRUIT 5   Pikemenn   ",
+       {{"unknown-name", 16, 24, 16, 24, 16, 24, "unit"}}},
+      {"a quoted field spans its quotes",
+       "RECRUIT 5 \"Pike men\"",
        {{"unknown-name", 11, 21, 11, 21, 11, 21, "unit"}}},
-      {"unknown command behind a lone '@'", "@ RECRUT 5 Archers", {{"unknown-command", 1, 2, 1, 2, 1, 2, ""}}},
+      {"unknown command behind a lone '@'",
+       "@ RECRUT 5 Archers",
+       {{"unknown-command", 1, 2, 1, 2, 1, 2, ""}}},
   };
   for (const Case& c : cases) EXPECT_EQ(placesOf(c.line), c.places) << c.what;
 }
 
 TEST_F(Engine, CodesTablesAndHints) {
-  const CHECKRESULT result = checkOrdersText("SHIRE 12,3\nRECRUT 5 Archers\nRECRUIT 5 Pikemenn\nSHIRE 0,1\n", 1);
+  const CHECKRESULT result =
+      checkOrdersText("SHIRE 12,3\nRECRUT 5 Archers\nRECRUIT 5 Pikemenn\nSHIRE 0,1\n", 1);
   ASSERT_EQ(result.findings.size(), 3U);
   EXPECT_EQ(result.findings[0].code, "unknown-command");
   EXPECT_EQ(result.findings[0].suggestion, "RECRUIT");

@@ -21,7 +21,8 @@ TEST(OneSource, TheDataChecksAcceptExactlyTheCheckersKinds) {
     EXPECT_FALSE(isParameterKind(upper)) << upper;
     EXPECT_FALSE(isParameterKind(std::string(kind.name) + "s")) << kind.name;
   }
-  for (const char* word : {"", "#", ".", "*", "lo", "units", "Loc", "y/N"}) EXPECT_FALSE(isParameterKind(word)) << word;
+  for (const char* word : {"", "#", ".", "*", "lo", "units", "Loc", "y/N"})
+    EXPECT_FALSE(isParameterKind(word)) << word;
 }
 
 TEST(OneSource, TheCommandOfAnOrderLine) {
