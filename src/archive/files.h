@@ -1,12 +1,6 @@
-// The data archive: one file that carries named text files (its members).
-//
-// Format: a concatenation of records, no header and no terminator:
-//   record  := 0x00 name 0xFF line*
-//   line    := byte* 0x0A
-// Every name and line byte (the newlines included) is stored shifted by its
-// position in the record (`shiftByte`); positions count from 1 at the record's
-// 0x00 and restart with every record. Stored bytes lie in 1..253, so 0x00 and
-// 0xFF only ever mark records.
+// The data archive: one file that carries named text files (its members); its
+// format, records of bytes shifted by their position (`shiftByte`), is in
+// doc/formats.md.
 //
 // Members stand in list order; `loadFiles` and `addFile` put each new member at
 // the front, so in memory they stand in the reverse of their file order.

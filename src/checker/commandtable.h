@@ -1,9 +1,6 @@
 // The command table "vyrsyn.dat": after two header lines, one line per variant
-// of an order:
-//   line := scope command slot*
-// scope is S (shire order), G (global), C (city) or anything else (no rule);
-// the command is upper case; each slot is a keyword (upper-case letters only),
-// a parameter kind (lower case), or one of the markers "*", "." and "#".
+// of an order, scope, command and parameter slots (the format is in
+// doc/orders.md).
 //
 // COMMANDTABLE owns the table's lines and an index from command name to its
 // variants in table order. The index answers exactly what a scan of the table

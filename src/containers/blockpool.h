@@ -13,7 +13,7 @@
 // ends: what a run needed once it is likely to need again.
 //
 // Callers must release a block with the size they allocated it with. The store
-// is not thread-safe: the programs are single-threaded. In sanitizer builds
+// is not thread-safe: the programs are single-threaded. Under AddressSanitizer
 // every block comes from the general heap, so that the sanitizers watch each
 // block on its own. The common cases of `allocate` and `release` are inline.
 #pragma once
@@ -22,9 +22,25 @@
 
 namespace vyr {
 
+// g++ marks an AddressSanitizer build with __SANITIZE_ADDRESS__, clang answers
+// __has_feature(address_sanitizer) instead.
+#if defined(__SANITIZE_ADDRESS__)
+#define VYR_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VYR_ADDRESS_SANITIZER 1
+#endif
+#endif
+
 class BLOCKPOOL {
  public:
   static constexpr std::size_t kLargestPooled = 256;
+  // Off under AddressSanitizer: every block then comes from the general heap.
+#if defined(VYR_ADDRESS_SANITIZER)
+  static constexpr bool kPooling = false;
+#else
+  static constexpr bool kPooling = true;
+#endif
 
   // A block of at least `bytes` bytes, aligned for any object of up to 8-byte
   // alignment; null when memory is out.
@@ -68,11 +84,6 @@ class BLOCKPOOL {
   static void simulateExhaustion(int on);
 
  private:
-#if defined(__SANITIZE_ADDRESS__)
-  static constexpr bool kPooling = false;
-#else
-  static constexpr bool kPooling = true;
-#endif
   static constexpr std::size_t kGranule = 8;
   static constexpr std::size_t kClasses = kLargestPooled / kGranule;
 

@@ -33,8 +33,8 @@ void LISTOBJ::freeNode(Node* node) {
 }
 
 // ---- linking --------------------------------------------------------------
-// These helpers change links only; count, cache, cursor and flags are the
-// callers' business.
+// These helpers change links only (and count the change in the revision);
+// count, cache, cursor and flags are the callers' business.
 
 void LISTOBJ::setCache(Node* node, int position) {
   cacheNode_ = node;
@@ -42,6 +42,7 @@ void LISTOBJ::setCache(Node* node, int position) {
 }
 
 void LISTOBJ::unlink(Node* node) {
+  ++revision_;
   (node->prev != nullptr ? node->prev->next : head_) = node->next;
   (node->next != nullptr ? node->next->prev : tail_) = node->prev;
   node->next = nullptr;
@@ -49,6 +50,7 @@ void LISTOBJ::unlink(Node* node) {
 }
 
 void LISTOBJ::insertBefore(Node* node, Node* before) {
+  ++revision_;
   node->next = before;
   node->prev = before->prev;
   (before->prev != nullptr ? before->prev->next : head_) = node;
@@ -56,6 +58,7 @@ void LISTOBJ::insertBefore(Node* node, Node* before) {
 }
 
 void LISTOBJ::append(Node* node) {
+  ++revision_;
   node->next = nullptr;
   node->prev = tail_;
   (tail_ != nullptr ? tail_->next : head_) = node;
@@ -65,6 +68,7 @@ void LISTOBJ::append(Node* node) {
 // Takes the whole chain off the list and answers its head; the list is left
 // empty with no cache and no cursor (the flags are untouched).
 LISTOBJ::Node* LISTOBJ::takeChain() {
+  ++revision_;
   Node* chain = head_;
   head_ = nullptr;
   tail_ = nullptr;

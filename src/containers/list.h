@@ -63,6 +63,10 @@ class LISTOBJ {
   virtual int visit(OBJECT& element);
 
   [[nodiscard]] int count() const { return count_; }
+  // Grows with every change of the chain (an element linked, unlinked or moved),
+  // so that a holder of an index over the elements can tell it went stale even
+  // when the count is unchanged. Keys set on the elements do not count.
+  [[nodiscard]] unsigned long long revision() const { return revision_; }
   // The cached position (0 when none): where the next search starts.
   [[nodiscard]] int cachedPosition() const { return cachePosition_; }
   [[nodiscard]] int isEmpty() const { return count_ == 0 ? 1 : 0; }
@@ -140,6 +144,7 @@ class LISTOBJ {
   int keySorted_ = 1;
   int compareSorted_ = 1;
   Node* cursor_ = nullptr;
+  unsigned long long revision_ = 0;
 };
 
 // The node of a list: one per element, created, recycled and freed by the list

@@ -59,15 +59,15 @@ void SYNDAT::save(const std::string& path) {
 }
 
 int SYNDAT::findName(std::string_view text, int world) const {
-  if (indexedCount_ != count()) {
+  if (indexedRevision_ != revision()) {
     // The list was changed without addItem; the table is never a const
     // object, only looked up through const references.
     const_cast<SYNDAT*>(this)->rebuildIndex();
   }
   const Carriers* found = index_.find(UPPERKEY{text});
   if (found == nullptr) return 0;
-  for (const auto& [key, entryWorld] : *found) {
-    if (entryWorld == 0 || entryWorld == world) return key;
+  for (const SYNDATOBJ* entry : *found) {
+    if (entry->getWorld() == 0 || entry->getWorld() == world) return entry->key();
   }
   return 0;
 }
@@ -77,13 +77,13 @@ int SYNDAT::addItem(int world, std::string_view name, std::string_view text, std
   // The new entry goes to the end of the list, and so to the end of every
   // carrier list, unless the list is out of key order or holds larger keys.
   const bool appends =
-      indexedCount_ == count() && isKeySorted() != 0 && (last() == 0 || current()->key() <= key);
+      indexedRevision_ == revision() && isKeySorted() != 0 && (last() == 0 || current()->key() <= key);
   auto entry = std::make_unique<SYNDATOBJ>(key, world, name, text, extra);
   const SYNDATOBJ& added = *entry;
   if (add(std::move(entry)) == 0) return 0;
   if (appends) {
     indexEntry(added);
-    ++indexedCount_;
+    indexedRevision_ = revision();
   } else {
     rebuildIndex();
   }
@@ -91,7 +91,7 @@ int SYNDAT::addItem(int world, std::string_view name, std::string_view text, std
 }
 
 void SYNDAT::indexEntry(const SYNDATOBJ& entry) {
-  const std::pair<int, int> carrier(entry.key(), entry.getWorld());
+  const SYNDATOBJ* carrier = &entry;
   std::string nameKey = indexKey(entry.name());
   std::string textKey = indexKey(entry.text());
   if (textKey != nameKey) index_[std::move(textKey)].push_back(carrier);
@@ -102,7 +102,7 @@ void SYNDAT::rebuildIndex() {
   index_.clear();
   const int entries = count();
   for (int position = 1; position <= entries; ++position) indexEntry(*get(position));
-  indexedCount_ = entries;
+  indexedRevision_ = revision();
 }
 
 }  // namespace vyr

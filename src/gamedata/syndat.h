@@ -1,15 +1,10 @@
 // One table of game data (resources, terrain, races, spells, ...), loaded from a
-// tab-separated file: world, name, second name, extra text per line.
-//
-//   line   := world [TAB name [TAB second [TAB extra [TAB ignored]*]]]
-// Tabs are not collapsed; a column that begins with '"' is quoted. Empty lines
-// are skipped; entries get the keys 1, 2, 3, ... in line order. World 0 makes an
-// entry visible in every world.
+// tab-separated file: world, name, second name, extra text per line (the format
+// is in doc/formats.md).
 #pragma once
 
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "containers/valueobjects.h"
@@ -39,11 +34,13 @@ class SYNDATOBJ : public NAMEDOBJECT {
 // Besides the list it keeps a name index so that `findName` costs a look-up in
 // a hash map and a walk over the few entries that carry the name, not a walk
 // over the whole table. Invariant: for every upper-cased name or second name,
-// the index holds the (key, world) pairs of the entries carrying it in list
-// order, so the first visible pair is the entry a walk from key 1 would find.
-// Entries enter through `addItem` (which `load` uses) and keep the index up to
-// date; should the list be changed behind its back (entries added or removed
-// with the bare list operations), the index is rebuilt at the next look-up.
+// the index holds the entries carrying it in list order, so the first visible
+// one is the entry a walk from the head would find; an entry's key is read
+// from the entry itself, so a key set on it is answered as it stands. Entries
+// enter through `addItem` (which `load` uses) and keep the index up to date;
+// should the list be changed behind its back (entries added, removed or moved
+// with the bare list operations, even when the count stays), the list's
+// revision tells, and the index is rebuilt at the next look-up.
 class SYNDAT : public LIST<SYNDATOBJ> {
  public:
   SYNDAT() = default;
@@ -62,16 +59,16 @@ class SYNDAT : public LIST<SYNDATOBJ> {
   int addItem(int world, std::string_view name, std::string_view text, std::string_view extra);
 
  private:
-  using Carriers = std::vector<std::pair<int, int>>;  // (key, world) in list order
+  using Carriers = std::vector<const SYNDATOBJ*>;  // in list order
 
   void indexEntry(const SYNDATOBJ& entry);
   void rebuildIndex();
 
   // Upper-cased name or second name -> the entries carrying it.
   UPPERINDEX<Carriers> index_;
-  // How many entries the index covers; differs from count() only when the list
-  // was changed without `addItem`.
-  int indexedCount_ = 0;
+  // The list's revision that the index was built for (or brought up to by
+  // `addItem`); any other revision means the list changed behind its back.
+  unsigned long long indexedRevision_ = 0;
 };
 
 }  // namespace vyr

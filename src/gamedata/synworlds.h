@@ -1,8 +1,5 @@
-// The worlds of the game and the eleven data tables.
-//
-// World file, one world per line, tabs collapsed:
-//   line := number TAB name (TAB game)*
-// The name is written in double quotes; numbers must not read as 0.
+// The worlds of the game and the eleven data tables (the world file's format is
+// in doc/formats.md).
 #pragma once
 
 #include <cstdio>

@@ -194,6 +194,9 @@ int BUFFER::addLine(std::string_view text) {
 int BUFFER::insertLine(std::string_view text, int n) {
   if (n < 1) return 0;
   if (n > lineCount()) return addLine(text);
+  // A key shared with the head (lines inserted at 1 all carry the head's key)
+  // would send the new line in before the head: number the lines afresh first.
+  if (n > 1 && get(1)->key() == get(n)->key()) renumber(1, 1);
   const int key = get(n)->key();
   for (int i = n; i <= lineCount(); ++i) {
     LINESTR* line = get(i);

@@ -8,8 +8,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace vyr {
 namespace {
@@ -108,6 +112,57 @@ TEST_F(SyndatTest, IndexAnswersWhatTheWalkAnswers) {
   agree();
   table.clear();
   EXPECT_EQ(table.findName("a", 0), 0);
+}
+
+// Changes made with the bare list operations that keep the count, or to an
+// entry's key, are seen by the next look-up.
+TEST_F(SyndatTest, LookUpsFollowListChangesThatKeepTheCount) {
+  struct Case {
+    const char* what;
+    std::function<void(SYNDAT&)> change;
+    std::vector<std::pair<const char*, int>> finds;  // name, key found in world 1
+  };
+  const std::vector<Case> cases = {
+      {"remove one, add another",
+       [](SYNDAT& t) {
+         t.removeKey(2);
+         t.add(std::make_unique<SYNDATOBJ>(7, 0, "Dwarf", "DW"));
+       },
+       {{"elf", 0}, {"e", 0}, {"dwarf", 7}, {"dw", 7}, {"gold", 1}, {"orc", 3}}},
+      {"remove the first, add it back under another key",
+       [](SYNDAT& t) {
+         t.removeKey(1);
+         t.add(std::make_unique<SYNDATOBJ>(4, 0, "Gold", "GD"));
+       },
+       {{"gold", 3}, {"gd", 4}, {"elf", 2}}},
+      {"add in front, remove the last",
+       [](SYNDAT& t) {
+         t.addFront(std::make_unique<SYNDATOBJ>(9, 0, "Orc", ""));
+         t.removeKey(3);
+       },
+       {{"orc", 9}, {"gold", 1}}},
+      {"set a key", [](SYNDAT& t) { t.get(2)->setKey(20); }, {{"elf", 20}, {"e", 20}, {"gold", 1}}},
+      {"renumber", [](SYNDAT& t) { t.renumber(11, 1); }, {{"gold", 11}, {"elf", 12}, {"orc", 13}}},
+      {"move to the front", [](SYNDAT& t) { t.moveToFront(3); }, {{"orc", 3}, {"gold", 3}, {"gd", 1}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SYNDAT table;
+    table.addItem(0, "Gold", "GD", "");
+    table.addItem(1, "Elf", "E", "");
+    table.addItem(0, "Orc", "Gold", "");
+    ASSERT_EQ(table.findName("elf", 1), 2);  // the index is built
+    c.change(table);
+    for (const auto& [name, key] : c.finds) {
+      EXPECT_EQ(table.findName(name, 1), key) << name;
+      EXPECT_EQ(table.findName(name, 1), walkFind(table, name, 1)) << name;
+    }
+    // addItem after the change keeps answering what a walk answers.
+    table.addItem(0, "Gold", "", "");
+    for (const char* name : {"gold", "gd", "elf", "e", "orc", "dwarf"}) {
+      EXPECT_EQ(table.findName(name, 1), walkFind(table, name, 1)) << name;
+    }
+  }
 }
 
 TEST_F(SyndatTest, LoadingTwiceAppendsAndSavingRoundTrips) {
