@@ -132,6 +132,7 @@ const std::vector<std::string_view>* SYNTAX::selectVariant(const FIELDPARSER& pa
     noteMisspelledKeyword(parser, command, s);
   } else {
     report(parser, 1, "ERROR: Unrecognized Command.", 0, FINDINGCODE::kUnknownCommand, nullptr, command);
+    noteMisspelledKeyword(parser, command, s);  // a command of one form says this when its keyword is wrong
   }
   return nullptr;
 }

@@ -136,6 +136,8 @@ TEST_F(EngineAdds, AFaultOfTheCommandTableCostsTheOrderNotTheProcess) {
   std::vector<std::string> found;
   for (const FINDING& f : result.findings) found.push_back(std::to_string(f.line) + ":" + f.code);
   EXPECT_EQ(found, (std::vector<std::string>{"2:unknown-command", "3:global-under-shire", "3:table-fault"}));
+  // A command of one form answers a wrong keyword with "Unrecognized Command."; the note still names it.
+  EXPECT_EQ(notesOf(checkOrdersText("STARRED 5 BOGOS\n", 1)), "misspelled-keyword@11>BOGUS");
   // The next check starts afresh; an order that does not reach the slot is checked.
   const CHECKRESULT next = checkOrdersText("SHIRE 1,1\nBROKEN\n", 1);
   EXPECT_EQ(next.checked, 1);
