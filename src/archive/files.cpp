@@ -57,7 +57,8 @@ class RecordReader {
   }
   // Answers 1 when the archive ends where a record may end.
   int finish() {
-    if (where_ == Where::kInName) return fail(kUnfinished, "it ends inside a member name: the archive is cut short");
+    if (where_ == Where::kInName)
+      return fail(kUnfinished, "it ends inside a member name: the archive is cut short");
     if (!text_.empty()) return fail(kUnfinished, "it ends inside a line: the archive is cut short");
     return 1;
   }
@@ -114,7 +115,8 @@ class RecordReader {
   }
 
   int takeText(int value) {
-    if (where_ == Where::kBeforeRecord) return fail(kDamaged, "text before the first member: not a data archive");
+    if (where_ == Where::kBeforeRecord)
+      return fail(kDamaged, "text before the first member: not a data archive");
     if (value != '\n') {
       text_.push_back(static_cast<char>(value));
       return 1;
@@ -294,8 +296,8 @@ void FILES::testShiftByte() {
       const int encoded = shiftByte(count, value);
       const int decoded = unshiftByte(count, encoded);
       if (decoded != value) {
-        std::printf("Error Shifting (%c-%d) Encoded (%c-%d) Decoded (%c-%d) At Byte Count %ld.\n", value, value,
-                    encoded, encoded, decoded, decoded, count);
+        std::printf("Error Shifting (%c-%d) Encoded (%c-%d) Decoded (%c-%d) At Byte Count %ld.\n", value,
+                    value, encoded, encoded, decoded, decoded, count);
       }
     }
   }

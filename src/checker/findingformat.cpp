@@ -80,7 +80,8 @@ std::string& appendJsonString(std::string& destination, std::string_view text) {
   return destination;
 }
 
-std::string formatFinding(REPORTFORMAT format, std::string_view file, const FINDING& finding, COLUMNUNIT columns) {
+std::string formatFinding(REPORTFORMAT format, std::string_view file, const FINDING& finding,
+                          COLUMNUNIT columns) {
   const char* severity = severityName(finding.severity);
   std::string line;
   if (format == REPORTFORMAT::kJson) {

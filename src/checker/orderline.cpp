@@ -167,7 +167,8 @@ void SYNTAX::noteUnclosedQuote(const FIELDPARSER& parser) {
     }
   }
   if (open < 0) return;
-  note(open, static_cast<int>(line.size()), "NOTE: This quote is never closed: the field runs to the end of the line.",
+  note(open, static_cast<int>(line.size()),
+       "NOTE: This quote is never closed: the field runs to the end of the line.",
        FINDINGCODE::kUnclosedQuote, line.substr(static_cast<std::size_t>(open)));
 }
 
@@ -207,8 +208,8 @@ void SYNTAX::noteMisspelledKeyword(const FIELDPARSER& parser, std::string_view c
   message += "' is no keyword of ";
   message += command;
   message += ".";
-  note(parser.fieldPosition(bestField), parser.fieldEnd(bestField), message, FINDINGCODE::kMisspelledKeyword, typed,
-       nullptr, bestKeyword);
+  note(parser.fieldPosition(bestField), parser.fieldEnd(bestField), message, FINDINGCODE::kMisspelledKeyword,
+       typed, nullptr, bestKeyword);
 }
 
 void SYNTAX::checkScope(const FIELDPARSER& parser, std::string_view scope) {

@@ -92,9 +92,7 @@ void placeInCharacters(FINDING& found, std::string_view written) {
 
 void ORDERSCHECK::finding(const CHECKREPORT& report) {
   FINDING& found = findings_.emplace_back();
-  found.severity = report.isNote       ? SEVERITY::kNote
-                   : report.isWarning ? SEVERITY::kWarning
-                                      : SEVERITY::kError;
+  found.severity = report.isNote ? SEVERITY::kNote : report.isWarning ? SEVERITY::kWarning : SEVERITY::kError;
   found.message = report.message;
   found.code = findingCodeName(report.code);
   if (report.code == FINDINGCODE::kUnknownName && report.kind != nullptr)

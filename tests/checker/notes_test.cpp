@@ -83,7 +83,8 @@ TEST_F(EngineAdds, NotesMarkWhatTheChecksLetPassAndChangeNothingElse) {
   // Without suggestions the keyword note names no keyword.
   CHECKOPTIONS plain;
   plain.suggestions = 0;
-  EXPECT_EQ(notesOf(checkOrdersText("SHIRE 12,3\nTRAIN TROPS 25 Archers\n", 1, plain)), "misspelled-keyword@7");
+  EXPECT_EQ(notesOf(checkOrdersText("SHIRE 12,3\nTRAIN TROPS 25 Archers\n", 1, plain)),
+            "misspelled-keyword@7");
   // A game of no world has no world to compare with.
   EXPECT_EQ(notesOf(checkOrdersText("FORGE 1 Thornhelm\n", 42)), "");
   const CHECKRESULT other = checkOrdersText("FORGE 1 Thornhelm\n", 1);
@@ -130,9 +131,10 @@ TEST_F(EngineAdds, AFaultOfTheCommandTableCostsTheOrderNotTheProcess) {
   use(std::string(VYR_TEST_DATA_DIR) + "/vyrcheck/data/badkind");
   const CHECKRESULT result = checkOrdersText("SHIRE 1,1\nFLY 3\nBROKEN 3,3\nFLY 4\n", 1);
   EXPECT_EQ(result.checked, 0);
-  EXPECT_EQ(result.reason,
-            "the order on line 3 reaches a fault of the command table (Unknown Syntax Parameter.): the slot word "
-            "'Loc' of BROKEN is no parameter kind");
+  EXPECT_EQ(
+      result.reason,
+      "the order on line 3 reaches a fault of the command table (Unknown Syntax Parameter.): the slot word "
+      "'Loc' of BROKEN is no parameter kind");
   std::vector<std::string> found;
   for (const FINDING& f : result.findings) found.push_back(std::to_string(f.line) + ":" + f.code);
   EXPECT_EQ(found, (std::vector<std::string>{"2:unknown-command", "3:global-under-shire", "3:table-fault"}));

@@ -24,7 +24,8 @@ TEST(VyrcheckCopyPath, EveryInputLandsBelowTheOutputFolder) {
       {"out", "-", "out/stdin.txt"},
       {".", "x.txt", "./x.txt"},
   };
-  for (const Case& c : cases) EXPECT_EQ(copyPathFor(c.outDir, c.input), c.copy) << c.outDir << " + " << c.input;
+  for (const Case& c : cases)
+    EXPECT_EQ(copyPathFor(c.outDir, c.input), c.copy) << c.outDir << " + " << c.input;
 }
 
 }  // namespace

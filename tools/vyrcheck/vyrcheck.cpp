@@ -299,7 +299,8 @@ int runVyrcheck(int argc, char** argv) {
   if (options.format == REPORTFORMAT::kAnnotated) {
     if (!pathExists(options.outDir)) makeFolders(options.outDir);
     if (!isDirectory(options.outDir)) {
-      return failRun(options.outDir + (pathExists(options.outDir) ? ": not a directory" : ": cannot be created"));
+      return failRun(options.outDir +
+                     (pathExists(options.outDir) ? ": not a directory" : ": cannot be created"));
     }
   }
   const std::string data = options.data.empty() ? defaultArchivePath(argc > 0 ? argv[0] : "") : options.data;
