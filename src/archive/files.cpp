@@ -2,6 +2,7 @@
 // shift that keeps the record markers out of the stored text.
 #include "archive/files.h"
 
+#include <cctype>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -55,51 +56,72 @@ class RecordReader {
     return 1;
   }
   // Answers 1 when the archive ends where a record may end.
-  int finish() { return (where_ == Where::kInName || !text_.empty()) ? fail(kUnfinished) : 1; }
+  int finish() {
+    if (where_ == Where::kInName)
+      return fail(kUnfinished, "it ends inside a member name: the archive is cut short");
+    if (!text_.empty()) return fail(kUnfinished, "it ends inside a line: the archive is cut short");
+    return 1;
+  }
   [[nodiscard]] const char* fault() const { return fault_; }
+  [[nodiscard]] const std::string& plainFault() const { return plain_; }
 
  private:
   enum class Where { kBeforeRecord, kInName, kInLines };
 
-  int fail(const char* message) {
+  // `what` is the fault in plain words; the place (byte, member, line) is added.
+  int fail(const char* message, std::string_view what) {
     fault_ = message;
+    plain_ = "byte " + std::to_string(offset_) + ": " + std::string(what);
+    if (message == kUnfinished) plain_ = std::string(what);
+    if (member_ != nullptr && where_ == Where::kInLines) {
+      const int line = member_->getBuffer()->lineCount() + 1;
+      plain_ += " (member " + lowerName(member_->name()) + ", line " + std::to_string(line) + ")";
+    }
     return 0;
+  }
+
+  static std::string lowerName(std::string name) {
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name;
   }
 
   int take(unsigned char stored) {
     ++position_;
+    ++offset_;
     if (stored == kRecordStart) return startRecord();
     if (stored == kNameEnd) return endName();
-    if (stored == kNeverStored) return fail(kDamaged);
+    if (stored == kNeverStored) return fail(kDamaged, "the byte 0xFE, which no archive holds");
     return takeText(FILES::unshiftByte(position_, stored));
   }
 
   // A record may only start before the first record or after a complete line
   // or name end marker; anywhere else text would be lost.
   int startRecord() {
-    if (where_ == Where::kInName || !text_.empty()) return fail(kDamaged);
+    if (where_ == Where::kInName) return fail(kDamaged, "a new member starts inside a member name");
+    if (!text_.empty()) return fail(kDamaged, "a new member starts inside a line");
     position_ = 1;
     where_ = Where::kInName;
     return 1;
   }
 
   int endName() {
-    if (where_ != Where::kInName) return fail(kDamaged);
+    if (where_ != Where::kInName) return fail(kDamaged, "a member name ends where none began");
     auto member = std::make_unique<FILEOBJ>(0, text_);
     member_ = member.get();
-    if (!files_.addFront(std::move(member))) return fail(kNoMember);
+    if (!files_.addFront(std::move(member))) return fail(kNoMember, "out of memory");
     where_ = Where::kInLines;
     text_.clear();
     return 1;
   }
 
   int takeText(int value) {
-    if (where_ == Where::kBeforeRecord) return fail(kDamaged);
+    if (where_ == Where::kBeforeRecord)
+      return fail(kDamaged, "text before the first member: not a data archive");
     if (value != '\n') {
       text_.push_back(static_cast<char>(value));
       return 1;
     }
-    if (where_ == Where::kInName) return fail(kDamaged);
+    if (where_ == Where::kInName) return fail(kDamaged, "a line break inside a member name");
     member_->getBuffer()->addLine(text_);
     text_.clear();
     return 1;
@@ -111,6 +133,8 @@ class RecordReader {
   std::string text_;
   FILEOBJ* member_ = nullptr;
   const char* fault_ = nullptr;
+  long offset_ = 0;  // 1-based offset in the archive of the byte just taken
+  std::string plain_;
 };
 
 // Encodes records into a stream through a block-sized holding area.
@@ -177,8 +201,10 @@ void FILES::loadFiles() {
 int FILES::readFiles(std::string& message) {
   clear();
   FilePtr file(std::fopen(path_.c_str(), "rb"));
+  plainFault_.clear();
   if (!file) {
     message = kLoadFailed;
+    plainFault_ = "cannot be opened for reading";
     return 0;
   }
   RecordReader reader(*this);
@@ -190,10 +216,12 @@ int FILES::readFiles(std::string& message) {
   }
   if (sound && std::ferror(file.get()) != 0) {
     message = kLoadFailed;
+    plainFault_ = "cannot be read";
   } else if (sound && reader.finish()) {
     return 1;
   } else {
     message = reader.fault();
+    plainFault_ = "damaged archive: " + reader.plainFault();
   }
   clear();
   return 0;
@@ -268,8 +296,8 @@ void FILES::testShiftByte() {
       const int encoded = shiftByte(count, value);
       const int decoded = unshiftByte(count, encoded);
       if (decoded != value) {
-        std::printf("Error Shifting (%c-%d) Encoded (%c-%d) Decoded (%c-%d) At Byte Count %ld.\n", value, value,
-                    encoded, encoded, decoded, decoded, count);
+        std::printf("Error Shifting (%c-%d) Encoded (%c-%d) Decoded (%c-%d) At Byte Count %ld.\n", value,
+                    value, encoded, encoded, decoded, decoded, count);
       }
     }
   }

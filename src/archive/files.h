@@ -43,6 +43,9 @@ class FILES : public LIST<FILEOBJ> {
   // written or is damaged: they answer 0 and put the message that the fatal
   // path would report into `message`. A failed read leaves no members.
   [[nodiscard]] int readFiles(std::string& message);
+  // After a failed readFiles: what is wrong in plain words, with the byte,
+  // member and line where there is one ("damaged archive: byte 2: ...").
+  [[nodiscard]] const std::string& plainFault() const { return plainFault_; }
   [[nodiscard]] int writeFiles(std::string& message);
   // Reads directory + name (no separator added) into a new front member.
   int addFile(std::string_view directory, std::string_view name);
@@ -57,6 +60,7 @@ class FILES : public LIST<FILEOBJ> {
 
  private:
   std::string path_;
+  std::string plainFault_;
 };
 
 }  // namespace vyr

@@ -102,6 +102,8 @@ int SYNTAX::checkOrderLines(ORDERLINES& in, BUFFER* out, OUTTEXT* outText, int* 
   *warningCount = 0;
   errors_ = 0;
   warnings_ = 0;
+  orderLines_ = 0;
+  tableFault_ = TABLEFAULT{};
   int results = 0;
   if (out == nullptr && outText == nullptr) return 0;
   output_ = out;
@@ -159,6 +161,7 @@ int SYNTAX::checkOrderLines(ORDERLINES& in, BUFFER* out, OUTTEXT* outText, int* 
     parser_.parseLine("  ", text);
     currentLine_ = number;
     results += checkOrderLine(parser_);
+    if (tableFault_.line != 0) break;  // the pass stops at an order that reached a fault of the table
   }
   in.finish();
   currentLine_ = 0;

@@ -18,6 +18,7 @@ struct DataFinding {
   std::string member;  // the member's file name in lower case, e.g. "vyrsyn.dat"
   int line = 0;        // 1-based line of the member; 0: the member as a whole
   int isError = 0;     // 1 error, 0 warning
+  int endsOrderOnly = 0;  // an error that stops only the check of an order that reaches it
   std::string text;
 };
 

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "archive/files.h"
 #include "checker/archivepath.h"
 #include "checker/datacheck.h"
 #include "checker/orderscheck.h"
@@ -25,10 +26,15 @@ const char* severityName(SEVERITY severity) {
 
 namespace {
 
-void collect(ORDERSCHECK& check, CHECKRESULT& result) {
+void collect(ORDERSCHECK& check, CHECKRESULT& result, const CHECKOPTIONS& options) {
+  check.setNotes(options.notes);
   check.check();
   result = CHECKRESULT{};
-  result.errors = check.errors();
+  if (check.stoppedOnTableFault()) {
+    result.checked = 0;
+    result.reason = check.stopReason();
+  }
+  result.errors = check.errors() + check.holdsNoOrders();
   result.warnings = check.warnings();
   result.findings = check.findings();
   BUFFER& annotated = check.annotated();
@@ -65,16 +71,32 @@ void releaseGameData() {
   SYNTAX::releaseSyntaxData();
 }
 
+namespace {
+
+// Why the data set at `source` cannot be read at all, in plain words.
+std::string unreadableData(const std::string& source) {
+  std::error_code failure;
+  if (!std::filesystem::exists(source, failure)) return "no such file or directory";
+  FILES archive(source);
+  std::string message;
+  if (!archive.readFiles(message) && !archive.plainFault().empty()) return archive.plainFault();
+  return "cannot be read";
+}
+
+}  // namespace
+
 int loadGameData(const std::string& path, std::string& error) {
   const std::string source = path.empty() ? archiveBesideExecutable() : path;
   std::vector<DataFinding> findings;
   std::string fault;
   if (!checkDataSet(source, findings, fault)) {
-    error = source + ": " + fault;
+    error = source + ": " + unreadableData(source);
     return 0;
   }
   for (const DataFinding& finding : findings) {
-    if (finding.isError) {
+    // A slot word that is no kind stops only the check of an order that
+    // reaches it (CHECKRESULT::checked), so such data still loads.
+    if (finding.isError && !finding.endsOrderOnly) {
       error = source + ": " + formatDataFinding(finding);
       return 0;
     }
@@ -95,14 +117,14 @@ CHECKRESULT checkOrdersText(std::string_view bytes, int gameNo, const CHECKOPTIO
   ORDERSCHECK check(gameNo, 1, suggesterFor(gameNo, options));
   check.loadText(bytes);
   CHECKRESULT result;
-  collect(check, result);
+  collect(check, result, options);
   return result;
 }
 
 int checkOrdersFile(const std::string& path, int gameNo, CHECKRESULT& result, const CHECKOPTIONS& options) {
   ORDERSCHECK check(gameNo, 1, suggesterFor(gameNo, options));
   if (!check.loadFile(path)) return 0;
-  collect(check, result);
+  collect(check, result, options);
   return 1;
 }
 

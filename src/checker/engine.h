@@ -25,8 +25,12 @@ namespace vyr {
 // loose data files, or "" for "syntax.dat" beside the running program (the
 // real executable, links followed). The data checks run first, and a data set
 // with an error is not loaded, so that no later check can end on a fault of
-// the data. Answers 1 (data loaded before is replaced), or 0 with `error`
-// ("PATH: what is wrong") and the data of before left in place.
+// the data; only a slot word of the command table that is no parameter kind
+// is let through, as it stops just the check of an order that reaches it
+// (CHECKRESULT). Answers 1 (data loaded before is replaced), or 0 with `error`
+// ("PATH: what is wrong" in plain words, with the member and line where there
+// is one: "syntax.dat: damaged archive: byte 2: ...", "data: vyrworld.dat:3:
+// error: ...") and the data of before left in place.
 int loadGameData(const std::string& path, std::string& error);
 
 // Releases the shared data and what the engine built from it (the suggester);
@@ -38,10 +42,18 @@ struct CHECKOPTIONS {
   int notes = 1;        // 0: no finding of severity note
 };
 
+// A check that reaches a fault of the command table (an order that reaches a
+// slot word that is no parameter kind) stops at that order: `checked` is 0,
+// `reason` says why, the findings before the order are kept and one finding
+// of code "table-fault" marks it; the annotated copy is then incomplete.
+// Notes (severity note) are findings only: they are in no count and leave the
+// annotated copy as it is.
 struct CHECKRESULT {
   int checked = 1;     // 0 when the check could not be completed
   std::string reason;  // why, when checked is 0
-  int errors = 0;      // as the summary line counts them
+  // As the summary line counts them, plus 1 for the "no-orders" finding of a
+  // file without any order line (the annotated copy shows no such error).
+  int errors = 0;
   int warnings = 0;
   std::string annotated;  // the annotated copy: every line followed by '\n'
   std::vector<FINDING> findings;  // in the order of the check lines

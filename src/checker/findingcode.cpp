@@ -33,6 +33,11 @@ constexpr std::array kCodeNames = {
     CODENAME{FINDINGCODE::kExpectedYesNo, "expected-yes-no"},
     CODENAME{FINDINGCODE::kInvalidEmail, "invalid-email"},
     CODENAME{FINDINGCODE::kUnusualPassword, "unusual-password"},
+    CODENAME{FINDINGCODE::kNoOrders, "no-orders"},
+    CODENAME{FINDINGCODE::kTableFault, "table-fault"},
+    CODENAME{FINDINGCODE::kUnclosedQuote, "unclosed-quote"},
+    CODENAME{FINDINGCODE::kMisspelledKeyword, "misspelled-keyword"},
+    CODENAME{FINDINGCODE::kOtherWorldName, "other-world-name"},
 };
 
 constexpr std::array<FINDINGCODE, kCodeNames.size()> kCodes = [] {
@@ -45,7 +50,7 @@ constexpr bool inEnumOrder() {
   for (std::size_t i = 0; i < kCodeNames.size(); ++i) {
     if (static_cast<std::size_t>(kCodeNames[i].code) != i) return false;
   }
-  return static_cast<std::size_t>(FINDINGCODE::kUnusualPassword) + 1 == kCodeNames.size();
+  return static_cast<std::size_t>(FINDINGCODE::kOtherWorldName) + 1 == kCodeNames.size();
 }
 static_assert(inEnumOrder(), "kCodeNames lists every code once, in the order of FINDINGCODE");
 

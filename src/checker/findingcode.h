@@ -30,6 +30,11 @@ enum class FINDINGCODE {
   kExpectedYesNo,         // not yes or no
   kInvalidEmail,          // an email address without '@'
   kUnusualPassword,       // too long, too short or more than one word (warning)
+  kNoOrders,              // the file holds no order line at all
+  kTableFault,            // the order reaches a slot word of the command table that is no kind
+  kUnclosedQuote,         // a quote opened on an order line is never closed (note)
+  kMisspelledKeyword,     // a keyword of a form of the command, nearly right (note)
+  kOtherWorldName,        // a name of the right kind that exists in another world only (note)
 };
 
 // The code as reports print it, e.g. "unknown-command".

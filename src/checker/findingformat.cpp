@@ -9,7 +9,7 @@ namespace vyr {
 
 namespace {
 
-constexpr std::string_view kLeads[] = {"ERROR: ", "WARNING: ", "Warning: "};
+constexpr std::string_view kLeads[] = {"ERROR: ", "WARNING: ", "Warning: ", "NOTE: "};
 constexpr std::string_view kReplacement = "\\ufffd";
 
 std::string counted(int n, std::string_view singular) {
@@ -80,7 +80,8 @@ std::string& appendJsonString(std::string& destination, std::string_view text) {
   return destination;
 }
 
-std::string formatFinding(REPORTFORMAT format, std::string_view file, const FINDING& finding) {
+std::string formatFinding(REPORTFORMAT format, std::string_view file, const FINDING& finding,
+                          COLUMNUNIT columns) {
   const char* severity = severityName(finding.severity);
   std::string line;
   if (format == REPORTFORMAT::kJson) {
@@ -103,7 +104,8 @@ std::string formatFinding(REPORTFORMAT format, std::string_view file, const FIND
     return line;
   }
   line.assign(file);
-  line += ':' + std::to_string(finding.line) + ':' + std::to_string(finding.column) + ": " + severity + ": ";
+  const int column = columns == COLUMNUNIT::kChar ? finding.charColumn : finding.column;
+  line += ':' + std::to_string(finding.line) + ':' + std::to_string(column) + ": " + severity + ": ";
   line += plainMessage(finding.message);
   if (!finding.suggestion.empty()) line += " (did you mean '" + finding.suggestion + "'?)";
   line += '\n';
@@ -116,6 +118,7 @@ std::string formatFileSummary(REPORTFORMAT format, std::string_view file, const 
     line = "{\"format\":1,\"type\":\"file\"";
     appendJsonField(line, "file", file);
     line += counts.checked ? ",\"checked\":true" : ",\"checked\":false";
+    if (!counts.checked) appendJsonField(line, "reason", counts.reason);
     appendJsonField(line, "errors", counts.errors);
     appendJsonField(line, "warnings", counts.warnings);
     appendJsonField(line, "unshown", counts.unshown);

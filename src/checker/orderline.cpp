@@ -1,11 +1,13 @@
 // Checking one order line: echo, variant selection, scope, the slot walk over
 // the variant's parameter slots, surplus fields and SHIRE tracking.
+#include <climits>
 #include <string>
 
 #include "checker/commandtable.h"
 #include "checker/ordercommand.h"
 #include "checker/paramkinds.h"
 #include "checker/syntax.h"
+#include "text/editdistance.h"
 #include "text/utils.h"
 
 namespace vyr {
@@ -76,6 +78,7 @@ int SYNTAX::checkOrderLine(const FIELDPARSER& parser) {
   emitLine(parser.line());
   const std::string_view first = parser.field(1);
   if (parser.fieldCount() == 0 || startsWith(first, ';')) return errors_ > 0 || warnings_ > 0 ? 1 : 0;
+  ++orderLines_;
 
   const ORDERCOMMAND order = orderCommand(parser);
   const int s = order.shift;
@@ -94,8 +97,10 @@ int SYNTAX::checkOrderLine(const FIELDPARSER& parser) {
     walk.done = false;
     checkScope(parser, wordAt(walk.words, 1));
     walkSlots(parser, walk);
+    if (tableFault_.line != 0) return 0;  // the check pass stops at this order
     checkExtraFields(parser, walk);
   }
+  noteUnclosedQuote(parser);
 
   if (parser.fieldEquals(1, "SHIRE", 1)) {
     if (errors_ == 1) {
@@ -124,10 +129,87 @@ const std::vector<std::string_view>* SYNTAX::selectVariant(const FIELDPARSER& pa
   if (rejected > 0) {
     report(parser, 1, "ERROR: Missing One Or More Command Parameters.", 0, FINDINGCODE::kMissingParameters,
            nullptr, command);
+    noteMisspelledKeyword(parser, command, s);
   } else {
     report(parser, 1, "ERROR: Unrecognized Command.", 0, FINDINGCODE::kUnknownCommand, nullptr, command);
+    noteMisspelledKeyword(parser, command, s);  // a command of one form says this when its keyword is wrong
   }
   return nullptr;
+}
+
+void SYNTAX::note(int position, int end, std::string_view message, FINDINGCODE code, std::string_view subject,
+                  const PARAMKIND* kind, std::string_view suggestion) {
+  if (notes_ == 0 || sink_ == nullptr) return;
+  CHECKREPORT found;
+  found.line = currentLine_;
+  found.position = position;
+  found.end = end;
+  found.message = message;
+  found.subject = subject;
+  found.isNote = 1;
+  found.code = code;
+  found.kind = kind;
+  found.suggestion = suggestion;
+  sink_->finding(found);
+}
+
+// A quote that opens a name and is never closed takes the rest of the line
+// into the name. Quotes inside a trailing comment do not count.
+void SYNTAX::noteUnclosedQuote(const FIELDPARSER& parser) {
+  if (notes_ == 0 || sink_ == nullptr) return;
+  const std::string_view line = parser.line();
+  int open = -1;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '"') {
+      open = open < 0 ? static_cast<int>(i) : -1;
+    } else if (line[i] == ';' && open < 0 && (i == 0 || line[i - 1] == ' ')) {
+      break;
+    }
+  }
+  if (open < 0) return;
+  note(open, static_cast<int>(line.size()),
+       "NOTE: This quote is never closed: the field runs to the end of the line.",
+       FINDINGCODE::kUnclosedQuote, line.substr(static_cast<std::size_t>(open)));
+}
+
+// The command exists but no form matched: a form whose keywords all match but
+// one, and that one is a near spelling of the field there, is most likely
+// what the player meant.
+void SYNTAX::noteMisspelledKeyword(const FIELDPARSER& parser, std::string_view command, int s) {
+  if (notes_ == 0 || sink_ == nullptr) return;
+  int bestDistance = INT_MAX;
+  int bestField = 0;
+  std::string_view bestKeyword;
+  for (const auto* variant : sharedCommandTable()->variants(command)) {
+    int wrong = 0;
+    int wrongField = 0;
+    std::string_view wrongKeyword;
+    for (int k = 3; k <= static_cast<int>(variant->size()); ++k) {
+      const std::string_view word = (*variant)[k - 1];
+      if (isUpperWord(word) && !parser.fieldEquals(k - 1 + s, word, 1)) {
+        ++wrong;
+        wrongField = k - 1 + s;
+        wrongKeyword = word;
+      }
+    }
+    if (wrong != 1 || parser.fieldCount() < wrongField) continue;
+    const std::string_view typed = parser.field(wrongField);
+    const int distance = editDistance(typed, wrongKeyword);
+    if (distance <= suggestionLimit(typed) && distance < bestDistance) {
+      bestDistance = distance;
+      bestField = wrongField;
+      bestKeyword = wrongKeyword;
+    }
+  }
+  if (bestField == 0) return;
+  const std::string_view typed = parser.field(bestField);
+  std::string message = "NOTE: '";
+  message += typed;
+  message += "' is no keyword of ";
+  message += command;
+  message += ".";
+  note(parser.fieldPosition(bestField), parser.fieldEnd(bestField), message, FINDINGCODE::kMisspelledKeyword,
+       typed, nullptr, bestKeyword);
 }
 
 void SYNTAX::checkScope(const FIELDPARSER& parser, std::string_view scope) {

@@ -15,7 +15,10 @@ ORDERSCHECK::ORDERSCHECK(int gameNo, int useArchive, const SUGGESTER* suggester)
     : gameNo_(gameNo), suggester_(suggester), checker_(std::make_unique<SYNTAX>(useArchive, 1)) {
   checker_->setFindingSink(this);
   checker_->setOriginRecord(&origins_);
+  checker_->setStopAtTableFault(1);
 }
+
+void ORDERSCHECK::setNotes(int notes) { checker_->setNotes(notes); }
 
 ORDERSCHECK::~ORDERSCHECK() = default;
 
@@ -54,6 +57,22 @@ void ORDERSCHECK::recordWrittenLines(const std::vector<int>& sourceLines) {
 void ORDERSCHECK::check() {
   deleteCheckLines(input_);
   checkAndSummarise(*checker_, input_, output_, gameNo_, &errors_, &warnings_);
+  if (checker_->orderLines() == 0 && !stoppedOnTableFault()) {
+    noOrders_ = 1;
+    FINDING& found = findings_.emplace_back();
+    found.message = "ERROR: No Orders In This File.";
+    found.code = findingCodeName(FINDINGCODE::kNoOrders);
+  }
+}
+
+std::string ORDERSCHECK::stopReason() const {
+  const TABLEFAULT& fault = checker_->tableFault();
+  if (fault.line == 0) return {};
+  const auto index = static_cast<std::size_t>(fault.line - 1);
+  const int line = index < sourceLine_.size() ? sourceLine_[index] : fault.line;
+  return "the order on line " + std::to_string(line) +
+         " reaches a fault of the command table (Unknown Syntax Parameter.): the slot word '" + fault.slot +
+         "' of " + fault.command + " is no parameter kind";
 }
 
 namespace {
@@ -73,7 +92,7 @@ void placeInCharacters(FINDING& found, std::string_view written) {
 
 void ORDERSCHECK::finding(const CHECKREPORT& report) {
   FINDING& found = findings_.emplace_back();
-  found.severity = report.isWarning ? SEVERITY::kWarning : SEVERITY::kError;
+  found.severity = report.isNote ? SEVERITY::kNote : report.isWarning ? SEVERITY::kWarning : SEVERITY::kError;
   found.message = report.message;
   found.code = findingCodeName(report.code);
   if (report.code == FINDINGCODE::kUnknownName && report.kind != nullptr)
@@ -87,7 +106,9 @@ void ORDERSCHECK::finding(const CHECKREPORT& report) {
     found.endColumn = report.position < 0 ? found.column : origin.endColumn(report.end);
     placeInCharacters(found, origin.written);
   }
-  if (suggester_ != nullptr) found.suggestion = suggester_->suggest(report.code, report.kind, report.subject);
+  if (suggester_ == nullptr) return;
+  found.suggestion = report.suggestion.empty() ? suggester_->suggest(report.code, report.kind, report.subject)
+                                               : std::string(report.suggestion);
 }
 
 }  // namespace vyr

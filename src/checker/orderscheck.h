@@ -38,9 +38,24 @@ class ORDERSCHECK : private FINDINGSINK {
   // The orders from the bytes of a stream, split as VyrSyn reads standard input.
   void loadText(std::string_view bytes);
 
+  // With 1, the findings include notes (severity note): what the checks let
+  // pass but the player most likely did not mean. Set before check().
+  void setNotes(int notes);
+
   // Deletes the earlier check lines and runs the pre-pass and the check pass;
-  // fills the annotated copy and the findings. Runs once per object.
+  // fills the annotated copy and the findings. Runs once per object. An order
+  // that reaches a slot word of the command table that is no parameter kind
+  // stops the check there (tableFault()); the findings before it are kept and
+  // one finding of code table-fault marks the order. A file without any order
+  // line gets one error finding of code no-orders at line 1, column 1.
   void check();
+
+  // 1 when the check stopped on a fault of the command table.
+  [[nodiscard]] int stoppedOnTableFault() const { return checker_->tableFault().line != 0; }
+  // Why the check stopped, in plain words, or "".
+  [[nodiscard]] std::string stopReason() const;
+  // 1 when the file holds no order line (the no-orders finding was given).
+  [[nodiscard]] int holdsNoOrders() const { return noOrders_; }
 
   [[nodiscard]] int errors() const { return errors_; }
   [[nodiscard]] int warnings() const { return warnings_; }
@@ -61,6 +76,7 @@ class ORDERSCHECK : private FINDINGSINK {
   std::vector<FINDING> findings_;
   int errors_ = 0;
   int warnings_ = 0;
+  int noOrders_ = 0;
 };
 
 }  // namespace vyr

@@ -213,8 +213,49 @@ const char* passwordWarning(std::string_view text) {
 
 }  // namespace
 
+// A name the game's world does not know may be one of another world: the
+// player has most likely taken it from the wrong world's list.
+void SYNTAX::noteOtherWorld(const FIELDPARSER& parser, int e, const PARAMKIND& kind) {
+  if (notes_ == 0 || sink_ == nullptr || world_ == 0) return;
+  SYNWORLDS& data = *gameData();
+  const std::string_view text = parser.field(e);
+  for (int i = 1; i <= data.count(); ++i) {
+    const int world = data.get(i)->key();
+    if (world == world_ || (data.*kind.table)->findName(text, world) == 0) continue;
+    const char first = kind.tableName.empty() ? 'x' : kind.tableName.front();
+    const bool vowel = std::string_view("aeiou").find(first) != std::string_view::npos;
+    std::string message = "NOTE: '";
+    message += text;
+    message += "' is ";
+    message += vowel ? "an " : "a ";
+    message += kind.tableName;
+    message += " of world " + std::to_string(world) + "; this game plays in world " + std::to_string(world_) + ".";
+    note(parser.fieldPosition(e), parser.fieldEnd(e), message, FINDINGCODE::kOtherWorldName, text, &kind);
+    return;
+  }
+}
+
 void SYNTAX::validateParameter(const FIELDPARSER& parser, std::string_view kindName, int e, SLOTWALK& walk) {
   const int found = kindIndex(kindName);
+  if (found < 0 && stopAtTableFault_ != 0) {
+    tableFault_.line = currentLine_;
+    tableFault_.command = walk.words.size() >= 2 ? walk.words[1] : std::string_view();
+    tableFault_.slot = kindName;
+    walk.done = true;
+    if (sink_ != nullptr) {
+      CHECKREPORT fault;
+      fault.line = currentLine_;
+      fault.field = e;
+      fault.position = parser.fieldPosition(e);
+      fault.end = parser.fieldEnd(e);
+      fault.echo = parser.line();
+      fault.message = "ERROR: Unknown Syntax Parameter.";
+      fault.subject = parser.field(e);
+      fault.code = FINDINGCODE::kTableFault;
+      sink_->finding(fault);
+    }
+    return;
+  }
   if (found < 0) {
     std::fputs("About to cause an unknown syntax parameter error.\n", stdout);
     waitForEnter();
@@ -236,6 +277,7 @@ void SYNTAX::validateParameter(const FIELDPARSER& parser, std::string_view kindN
   if (const Lookup* lookup = kLookupOf[static_cast<std::size_t>(kind)]) {
     if ((data.*kindOf->table)->findName(text, world_) == 0) {
       report(parser, e, lookup->message, 0, FINDINGCODE::kUnknownName, kindOf);
+      noteOtherWorld(parser, e, *kindOf);
     }
     return;
   }

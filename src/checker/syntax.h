@@ -35,8 +35,18 @@ struct CHECKREPORT {
   std::string_view message;  // as the check line shows it
   std::string_view subject;  // the text the finding is about: the command, or the field's text
   int isWarning = 0;
+  int isNote = 0;  // a note: no check line, not counted
   FINDINGCODE code = FINDINGCODE::kUnknownCommand;
   const PARAMKIND* kind = nullptr;  // for a parameter's finding: the slot's kind
+  std::string_view suggestion;      // a note's own suggestion, or ""
+};
+
+// Where a check stopped on a fault of the command table: the order reached a
+// slot word that is no parameter kind.
+struct TABLEFAULT {
+  int line = 0;  // the input buffer's line of the order; 0: no fault
+  std::string command;
+  std::string slot;
 };
 class ORDERLINES;
 
@@ -104,6 +114,18 @@ class SYNTAX {
   static constexpr int kMaxReportsPerLine = 100;
 
   void setFindingSink(FINDINGSINK* sink) { sink_ = sink; }
+  // With 1, the finding sink is also told of notes: what the checks let pass
+  // but a player most likely did not mean. Notes write no check line and are
+  // not counted.
+  void setNotes(int notes) { notes_ = notes; }
+  // With 1, an order that reaches a slot word that is no parameter kind stops
+  // the check pass (tableFault() tells where) instead of ending the process
+  // through the fatal error report, which stays the default.
+  void setStopAtTableFault(int stop) { stopAtTableFault_ = stop; }
+  [[nodiscard]] const TABLEFAULT& tableFault() const { return tableFault_; }
+  // The order lines the last pass checked: lines that are neither empty, nor
+  // comments, nor the header and end lines.
+  [[nodiscard]] int orderLines() const { return orderLines_; }
   [[nodiscard]] int errors() const { return errors_; }
   [[nodiscard]] int warnings() const { return warnings_; }
   [[nodiscard]] int world() const { return world_; }
@@ -131,6 +153,12 @@ class SYNTAX {
       output_->addLine(line);
     }
   }
+  // Tells the sink of a note on the echo's bytes [position, end).
+  void note(int position, int end, std::string_view message, FINDINGCODE code, std::string_view subject,
+            const PARAMKIND* kind = nullptr, std::string_view suggestion = {});
+  void noteUnclosedQuote(const FIELDPARSER& parser);
+  void noteMisspelledKeyword(const FIELDPARSER& parser, std::string_view command, int s);
+  void noteOtherWorld(const FIELDPARSER& parser, int e, const PARAMKIND& kind);
   const std::vector<std::string_view>* selectVariant(const FIELDPARSER& parser, std::string_view command,
                                                      int s);
   void checkScope(const FIELDPARSER& parser, std::string_view scope);
@@ -157,6 +185,10 @@ class SYNTAX {
   std::vector<LINEORIGIN>* origins_ = nullptr;
   int currentLine_ = 0;
   int reportsOnLine_ = 0;
+  int notes_ = 0;
+  int stopAtTableFault_ = 0;
+  TABLEFAULT tableFault_;
+  int orderLines_ = 0;
 };
 
 }  // namespace vyr

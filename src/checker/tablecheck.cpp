@@ -60,7 +60,7 @@ void checkUnknownSlot(std::string_view word, int line, REPORTER& report) {
   const std::string lower = lowerCopy(word);
   if (lower != word && isParameterKind(lower))
     text += " (kinds are written in lower case: " + quoted(lower) + ")";
-  report.error(line, text);
+  report.orderError(line, text);
 }
 
 // The parameter slots words[first..] of one line. words[first - 1] is the word
@@ -97,13 +97,13 @@ void checkSlots(const std::vector<std::string_view>& words, std::size_t first, i
       if (next == "#") {
         report.warning(line, "'*' before '#' has no effect");
       } else if (!isParameterKind(next)) {
-        report.error(line, "'*' must be followed by a parameter kind, not " +
+        report.orderError(line, "'*' must be followed by a parameter kind, not " +
                                (next.empty() ? std::string("the end of the line") : quoted(next)) +
                                ": an order with a field there ends the run with " + kUnknownKind);
       }
     } else if (word == ".") {
       if (!isParameterKind(before)) {
-        report.error(line, "'.' must follow a parameter kind, not " + quoted(before) +
+        report.orderError(line, "'.' must follow a parameter kind, not " + quoted(before) +
                                ": an order with a field there ends the run with " + kUnknownKind);
       }
       afterRepeat = true;

@@ -19,11 +19,17 @@ class REPORTER {
   REPORTER(std::vector<DataFinding>& findings, std::string member)
       : findings_(findings), member_(std::move(member)) {}
   void error(int line, std::string text) { add(line, 1, std::move(text)); }
+  // An error that ends only the check of an order that reaches it: a slot
+  // word that is no parameter kind.
+  void orderError(int line, std::string text) {
+    add(line, 1, std::move(text));
+    findings_.back().endsOrderOnly = 1;
+  }
   void warning(int line, std::string text) { add(line, 0, std::move(text)); }
 
  private:
   void add(int line, int isError, std::string text) {
-    findings_.push_back(DataFinding{member_, line, isError, std::move(text)});
+    findings_.push_back(DataFinding{member_, line, isError, 0, std::move(text)});
   }
   std::vector<DataFinding>& findings_;
   std::string member_;

@@ -260,6 +260,38 @@ TEST_F(FilesTest, ReadFilesReportsWhatLoadFilesEndsWith) {
   EXPECT_EQ(message, "Unable to save the file in FILES::saveFiles.");
 }
 
+TEST_F(FilesTest, DamageIsToldInPlainWordsWithItsPlace) {
+  struct Case {
+    Bytes bytes;
+    std::string plain;
+  };
+  const Case cases[] = {
+      {{0x01}, "damaged archive: byte 1: text before the first member: not a data archive"},
+      {{0xFE}, "damaged archive: byte 1: the byte 0xFE, which no archive holds"},
+      {{0xFF}, "damaged archive: byte 1: a member name ends where none began"},
+      {{0x00, 0x44}, "damaged archive: it ends inside a member name: the archive is cut short"},
+      {{0x00, 0x44, 0x46, 0xFF, 0x7E},
+       "damaged archive: it ends inside a line: the archive is cut short (member ab, line 1)"},
+      {{0x00, 0x44, 0x46, 0xFF, 0x7E, 0x11, 0xFE},
+       "damaged archive: byte 7: the byte 0xFE, which no archive holds (member ab, line 2)"},
+      {{0x00, 0x44, 0x46, 0xFF, 0x7E, 0x00}, "damaged archive: byte 6: a new member starts inside a line (member ab, line 1)"},
+      {{0x00, 0x44, 0x00}, "damaged archive: byte 3: a new member starts inside a member name"},
+  };
+  for (const Case& c : cases) {
+    FILES files(writeBytes("bad.dat", c.bytes));
+    std::string message;
+    EXPECT_EQ(files.readFiles(message), 0) << c.plain;
+    EXPECT_EQ(files.plainFault(), c.plain);
+  }
+  FILES sound(writeBytes("good.dat", kAbRecord));
+  std::string message;
+  EXPECT_EQ(sound.readFiles(message), 1);
+  EXPECT_EQ(sound.plainFault(), "");
+  FILES missing(path("missing.dat"));
+  EXPECT_EQ(missing.readFiles(message), 0);
+  EXPECT_EQ(missing.plainFault(), "cannot be opened for reading");
+}
+
 // fatalError writes to standard output and waits for a line of input: send
 // the one to standard error and feed the other from /dev/null.
 void quietly(void (*action)(FILES&), FILES& files) {

@@ -101,7 +101,8 @@ TEST_F(Engine, CodesTablesAndHints) {
   EXPECT_EQ(checkOrdersText("RECRUT 5 Archers\n", 1, quiet).findings.at(0).suggestion, "");
 
   const CHECKRESULT unknown = checkOrdersText("", 42);
-  ASSERT_EQ(unknown.findings.size(), 1U);
+  ASSERT_EQ(unknown.findings.size(), 2U);  // and no-orders, the text being empty
+  EXPECT_EQ(unknown.findings[1].code, "no-orders");
   const FINDING& game = unknown.findings[0];
   EXPECT_EQ(game.code, "unknown-game");
   EXPECT_EQ((std::vector<int>{game.line, game.column, game.endColumn, game.charColumn, game.endCharColumn,

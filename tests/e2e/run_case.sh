@@ -12,7 +12,8 @@
 #   archive           optional: name of a data set under tests/e2e/data/<set>/, packed with
 #                     VYRPACK into the archive beside the program
 #   expected.stdout, expected.stderr, expected.status
-#   expected.files/   files that must exist after the run with exactly these bytes
+#   expected.files/   files that must exist after the run with exactly these bytes, at their
+#                     path below expected.files/ (sub/a.txt is the work directory's sub/a.txt)
 #   expected.absent   names (one a line) that must not exist after the run
 #   anything else     copied into the work directory: the input files the args name
 #
@@ -60,19 +61,22 @@ command -v timeout >/dev/null && runner=(timeout 120)
 (cd "$tmp/work" && "${runner[@]}" "$tmp/bin/VyrSyn" "${args[@]}" \
   <"$stdin_file" >"$tmp/result/stdout" 2>"$tmp/result/stderr")
 echo "$?" >"$tmp/result/status"
+# The temporary directory differs from run to run: a path into it reads as <tmp>.
+for stream in stdout stderr; do
+  sed -i "s|$tmp|<tmp>|g" "$tmp/result/$stream"
+done
 
 # --- golden update -------------------------------------------------------------
 if [[ "${VYR_UPDATE_GOLDEN:-0}" == 1 ]]; then
   for stream in stdout stderr status; do cp "$tmp/result/$stream" "$case_dir/expected.$stream"; done
   if [[ -d "$case_dir/expected.files" ]]; then
-    for expected in "$case_dir/expected.files"/*; do
-      name=$(basename "$expected")
+    while IFS= read -r name; do
       if [[ -f "$tmp/work/$name" ]]; then
-        cp "$tmp/work/$name" "$expected"
+        cp "$tmp/work/$name" "$case_dir/expected.files/$name"
       else
         echo "$case_name: $name was not written; expected.files/$name left as it was" >&2
       fi
-    done
+    done < <(cd "$case_dir/expected.files" && find . -type f | sed 's|^\./||' | sort)
   fi
   echo "$case_name: expected files written"
   exit 0
@@ -97,15 +101,14 @@ for stream in stdout stderr status; do
   fi
 done
 if [[ -d "$case_dir/expected.files" ]]; then
-  for expected in "$case_dir/expected.files"/*; do
-    name=$(basename "$expected")
+  while IFS= read -r name; do
     if [[ -f "$tmp/work/$name" ]]; then
-      compare "file $name" "$expected" "$tmp/work/$name"
+      compare "file $name" "$case_dir/expected.files/$name" "$tmp/work/$name"
     else
       echo "=== $case_name: file $name was not written"
       failed=1
     fi
-  done
+  done < <(cd "$case_dir/expected.files" && find . -type f | sed 's|^\./||' | sort)
 fi
 if [[ -f "$case_dir/expected.absent" ]]; then
   while IFS= read -r name; do

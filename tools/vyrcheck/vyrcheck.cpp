@@ -8,11 +8,8 @@
 #include "checker/archivepath.h"
 #include "checker/engine.h"
 #include "checker/gamenumber.h"
-#include "checker/syntax.h"
-#include "gamedata/synworlds.h"
 #include "text/newfile.h"
 #include "text/utils.h"
-#include "vyrcheck/isolate.h"
 
 namespace vyr {
 
@@ -20,7 +17,7 @@ namespace {
 
 constexpr std::string_view kStdinName = "<stdin>";
 constexpr std::string_view kStdinCopyName = "stdin.txt";
-constexpr std::string_view kPrompt = "Press ENTER to Continue! ";
+constexpr std::string_view kUpName = "__";  // what a ".." of an input path becomes below the output folder
 
 // An optional '-' and digits only, within the range of int.
 bool readNumber(std::string_view text, int& value) {
@@ -73,78 +70,96 @@ bool isDirectory(const std::string& path) {
 
 void emit(std::FILE* stream, std::string_view text) { std::fwrite(text.data(), 1, text.size(), stream); }
 
-// What a child wrote on standard output, as lines on standard error, each led
-// by "vyrcheck: NAME: "; the ENTER prompts of the fatal report are left out.
-void relayConsole(std::string_view name, std::string_view console) {
-  std::string text(console);
-  for (std::size_t at; (at = text.find(kPrompt)) != std::string::npos;) text.erase(at, kPrompt.size());
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (!trimText(line).empty()) {
-      std::fprintf(stderr, "vyrcheck: %.*s: %s\n", static_cast<int>(name.size()), name.data(), line.c_str());
-    }
-    start = end + 1;
+// Creates the folder and the folders above it that are missing, one after the
+// other (a deep path goes through no recursion). Answers 1 when it is a folder.
+int makeFolders(const std::filesystem::path& folder) {
+  std::filesystem::path made;
+  for (const std::filesystem::path& part : folder) {
+    made /= part;
+    std::error_code fault;
+    if (!isDirectory(made.string())) std::filesystem::create_directory(made, fault);
   }
+  return isDirectory(folder.string()) ? 1 : 0;
 }
 
-// One run over all files, with the data loaded. The files are checked in
-// children (runIsolated); a child that dies on a file fails that file alone,
-// and a new child goes on with the next.
+}  // namespace
+
+std::string copyPathFor(const std::string& outDir, const std::string& input) {
+  std::filesystem::path copy(outDir);
+  if (input == "-") return (copy / kStdinCopyName).string();
+  for (const std::filesystem::path& part : std::filesystem::path(input).relative_path()) {
+    const std::string name = part.string();
+    if (name.empty() || name == ".") continue;
+    copy /= name == ".." ? std::string(kUpName) : name;
+  }
+  return copy.string();
+}
+
+namespace {
+
+// One run over all files, with the data loaded. A check that cannot be
+// completed (a file that cannot be read, an order that reaches a fault of the
+// command table) fails that file alone; the run goes on with the next.
 class BATCHRUN {
  public:
   BATCHRUN(const VYRCHECKOPTIONS& options, std::string stdinBytes)
       : options_(options), stdinBytes_(std::move(stdinBytes)) {
     checkOptions_.suggestions = options_.format != REPORTFORMAT::kAnnotated ? 1 : 0;
+    checkOptions_.notes = options_.notes;
   }
 
   int checkAll() {
-    const int count = static_cast<int>(options_.files.size());
-    const auto work = [this](int k, std::string& report) { return checkInChild(k, report); };
-    const auto take = [this](int k, int status, std::string_view report, std::string_view console) {
-      relayConsole(displayName(k), console);
-      printReport(k, status, report);
-    };
-    for (int next = 0; next < count;) {
-      CHILDEND ending;
-      next = runIsolated(next, count, work, take, ending);
-      if (next < count) {  // the child ended on this file
-        relayConsole(displayName(next), ending.console);
-        std::string said;
-        if (ending.started && trimCopy(said, ending.console).empty()) {
-          std::fprintf(stderr, "vyrcheck: %.*s: the check ended abnormally (%s %d)\n",
-                       static_cast<int>(displayName(next).size()), displayName(next).data(),
-                       ending.exited ? "status" : "signal", ending.exited ? ending.status : ending.signal);
-        }
-        printReport(next, kStatusFailed, {});
-        ++next;
-      }
-    }
+    for (std::size_t k = 0; k < options_.files.size(); ++k) checkOne(options_.files[k]);
     return finish();
   }
 
  private:
-  std::string_view displayName(int k) const {
-    const std::string& file = options_.files[static_cast<std::size_t>(k)];
+  static std::string_view displayName(const std::string& file) {
     return file == "-" ? kStdinName : std::string_view(file);
   }
 
-  // The findings the child sent, then the file's summary line.
-  void printReport(int k, int status, std::string_view report) {
+  void checkOne(const std::string& file) {
+    const std::string_view name = displayName(file);
+    CHECKRESULT check;
     REPORTCOUNTS counts;
-    const std::size_t headerEnd = report.find('\n');
-    const std::string header(report.substr(0, headerEnd));
-    if (status == kStatusClean && headerEnd != std::string_view::npos &&
-        std::sscanf(header.c_str(), "%d %d %d", &counts.errors, &counts.warnings, &counts.unshown) == 3) {
-      emit(stdout, report.substr(headerEnd + 1));
+    if (file == "-") {
+      check = checkOrdersText(stdinBytes_, options_.gameNo, checkOptions_);
+    } else if (isDirectory(file) || !checkOrdersFile(file, options_.gameNo, check, checkOptions_)) {
+      check.checked = 0;
+      check.reason = "cannot be read";
+    }
+    if (!check.checked) {
+      std::fprintf(stderr, "vyrcheck: %.*s: %s\n", static_cast<int>(name.size()), name.data(),
+                   check.reason.c_str());
+    }
+    std::string lines;
+    int shown = 0;
+    if (options_.format == REPORTFORMAT::kAnnotated) {
+      if (check.checked && !saveCopy(file, check.annotated)) {
+        check.checked = 0;
+        check.reason = "the annotated copy was not written";
+      }
+    } else {
+      for (const FINDING& finding : check.findings) {
+        if (options_.maxFindings > 0 && shown >= options_.maxFindings) {
+          ++counts.unshown;
+        } else if (!options_.quiet) {
+          lines += formatFinding(options_.format, name, finding, options_.columns);
+          ++shown;
+        }
+      }
+    }
+    emit(stdout, lines);
+    if (check.checked) {
+      counts.errors = check.errors;
+      counts.warnings = check.warnings;
     } else {
       counts = REPORTCOUNTS{};
       counts.checked = 0;
+      counts.reason = check.reason;
       ++totals_.unchecked;
     }
-    emit(stdout, formatFileSummary(options_.format, displayName(k), counts));
+    emit(stdout, formatFileSummary(options_.format, name, counts));
     ++totals_.files;
     totals_.errors += counts.errors;
     totals_.warnings += counts.warnings;
@@ -160,48 +175,16 @@ class BATCHRUN {
     return totals_.status;
   }
 
-  // The check of file k, in the child: the report is "E W U\n" (errors,
-  // warnings, findings not shown) and the findings' lines. Answers the status.
-  int checkInChild(int k, std::string& report) {
-    const std::string& file = options_.files[static_cast<std::size_t>(k)];
-    CHECKRESULT check;
-    if (file == "-") {
-      check = checkOrdersText(stdinBytes_, options_.gameNo, checkOptions_);
-    } else if (isDirectory(file) || !checkOrdersFile(file, options_.gameNo, check, checkOptions_)) {
-      std::fprintf(stderr, "vyrcheck: %s: cannot be read\n", file.c_str());
-      return kStatusFailed;
-    }
-    std::string lines;
-    int shown = 0;
-    int unshown = 0;
-    if (options_.format == REPORTFORMAT::kAnnotated) {
-      if (!saveCopy(file, check.annotated)) return kStatusFailed;
-    } else {
-      for (const FINDING& finding : check.findings) {
-        if (options_.maxFindings > 0 && shown >= options_.maxFindings) {
-          ++unshown;
-        } else if (!options_.quiet) {
-          lines += formatFinding(options_.format, displayName(k), finding);
-          ++shown;
-        }
-      }
-    }
-    report = std::to_string(check.errors) + ' ' + std::to_string(check.warnings) + ' ' +
-             std::to_string(unshown) + '\n' + lines;
-    return kStatusClean;
-  }
-
-  // The annotated copy under the file's own name in the output directory,
-  // never over anything that is there.
+  // The annotated copy at the input's own path below the output directory
+  // (copyPathFor), its folders created, never over anything that is there.
   int saveCopy(const std::string& file, const std::string& annotated) const {
-    const std::string base =
-        file == "-" ? std::string(kStdinCopyName) : std::filesystem::path(file).filename().string();
-    const std::string path = (std::filesystem::path(options_.outDir) / base).string();
+    const std::string path = copyPathFor(options_.outDir, file);
     if (pathExists(path)) {
       std::fprintf(stderr, "vyrcheck: %s: already exists, not overwritten\n", path.c_str());
       return 0;
     }
-    if (annotated.empty() || !writeNewFile(path, annotated)) {
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (annotated.empty() || (!folder.empty() && !makeFolders(folder)) || !writeNewFile(path, annotated)) {
       std::fprintf(stderr, "vyrcheck: %s: cannot be written (or nothing to write)\n", path.c_str());
       return 0;
     }
@@ -227,52 +210,16 @@ int failRun(const std::string& fault) {
   return kStatusFailed;
 }
 
-// Selects the game data; answers the checker's `useArchive`, or -1 with the
-// fault written.
-int selectData(const VYRCHECKOPTIONS& options, std::string_view programName) {
-  if (options.data.empty()) {
-    SYNTAX::setArchivePath(defaultArchivePath(programName));
-    return 1;
-  }
-  if (!pathExists(options.data)) {
-    failRun(options.data + ": no such file or directory");
-    return -1;
-  }
-  if (isDirectory(options.data)) {
-    SYNWORLDS::setDirectory(options.data);
-    return 0;
-  }
-  SYNTAX::setArchivePath(options.data);
-  return 1;
-}
-
-// Loads the data first in a child, where a damaged or missing archive can end
-// only the child, then here.
-int loadData(const VYRCHECKOPTIONS& options, int useArchive) {
-  const std::string_view name = options.data.empty() ? "syntax.dat" : std::string_view(options.data);
-  const auto load = [useArchive](int, std::string&) {
-    SYNTAX::loadSyntaxData(useArchive, 1);
-    return 0;
-  };
-  const auto take = [name](int, int, std::string_view, std::string_view console) {
-    relayConsole(name, console);
-  };
-  CHILDEND ending;
-  if (runIsolated(0, 1, load, take, ending) != 1) {
-    relayConsole(name, ending.console);
-    return 0;
-  }
-  SYNTAX::loadSyntaxData(useArchive, 1);
-  return 1;
-}
-
 }  // namespace
 
 std::string vyrcheckUsage() {
   return "Usage: vyrcheck [options] FILE...\n"
          "Checks Vyr orders files as VyrSyn does; '-' reads standard input.\n"
          "  --format gnu|json|annotated  how findings are reported (default gnu)\n"
-         "  --out-dir DIR                where annotated copies are written (--format annotated)\n"
+         "  --out-dir DIR                where annotated copies are written (--format annotated),\n"
+         "                               each at the input's own path below DIR\n"
+         "  --columns byte|char          what gnu columns count (default byte)\n"
+         "  --no-notes                   leave out the notes (what the checks let pass)\n"
          "  --game N                     the game number (default 1)\n"
          "  --data ARCHIVE|DIR           the game data (default syntax.dat beside the program)\n"
          "  --max-findings N             print at most N findings per file (0: all)\n"
@@ -298,6 +245,16 @@ int parseVyrcheckOptions(const std::vector<std::string_view>& arguments, VYRCHEC
       options.help = 1;
     } else if (argument == "--quiet") {
       options.quiet = 1;
+    } else if (argument == "--no-notes") {
+      options.notes = 0;
+    } else if (reader.matches("--columns", value)) {
+      if (value == "byte") {
+        options.columns = COLUMNUNIT::kByte;
+      } else if (value == "char") {
+        options.columns = COLUMNUNIT::kChar;
+      } else if (fault.empty()) {
+        fault = "unknown column unit '" + std::string(value) + "' (byte or char)";
+      }
     } else if (reader.matches("--format", value)) {
       if (fault.empty() && !readFormat(value, options.format))
         fault = "unknown format '" + std::string(value) + "'";
@@ -339,12 +296,16 @@ int runVyrcheck(int argc, char** argv) {
     emit(stdout, vyrcheckUsage());
     return kStatusClean;
   }
-  if (options.format == REPORTFORMAT::kAnnotated && !isDirectory(options.outDir)) {
-    return failRun(options.outDir + ": not a directory");
+  if (options.format == REPORTFORMAT::kAnnotated) {
+    if (!pathExists(options.outDir)) makeFolders(options.outDir);
+    if (!isDirectory(options.outDir)) {
+      return failRun(options.outDir +
+                     (pathExists(options.outDir) ? ": not a directory" : ": cannot be created"));
+    }
   }
-  const int useArchive = selectData(options, argc > 0 ? argv[0] : "");
-  if (useArchive < 0) return kStatusFailed;
-  if (!loadData(options, useArchive)) return kStatusFailed;
+  const std::string data = options.data.empty() ? defaultArchivePath(argc > 0 ? argv[0] : "") : options.data;
+  std::string dataFault;
+  if (!loadGameData(data, dataFault)) return failRun(dataFault);
 
   std::string stdinBytes;
   for (const std::string& file : options.files) {
@@ -355,7 +316,7 @@ int runVyrcheck(int argc, char** argv) {
   }
   BATCHRUN run(options, std::move(stdinBytes));
   const int status = run.checkAll();
-  SYNTAX::releaseSyntaxData();
+  releaseGameData();
   return status;
 }
 

@@ -3,10 +3,10 @@
 // reports the findings as compiler-style lines, JSON lines or annotated copies
 // (byte for byte VyrSyn's). Its exit status says what was found.
 //
-// Each file is checked in a child process (runIsolated), so that a fault of
-// the command table, which ends the check through the fatal error report,
-// fails that file alone: its message goes to standard error, the run's status
-// becomes 3 and the other files are still checked.
+// A file that cannot be checked (it cannot be read, or an order reaches a
+// fault of the command table) fails alone: the reason goes to standard error,
+// the run's status becomes 3 and the other files are still checked. The
+// engine ends no check abnormally, so every file is checked in this process.
 #pragma once
 
 #include <string>
@@ -30,6 +30,8 @@ struct VYRCHECKOPTIONS {
   int gameNo = 1;
   int maxFindings = 0;  // findings printed per file; 0 for all
   int quiet = 0;
+  int notes = 1;  // 0: --no-notes
+  COLUMNUNIT columns = COLUMNUNIT::kByte;
   int help = 0;
   std::vector<std::string> files;  // "-" is standard input
 };
@@ -38,6 +40,12 @@ struct VYRCHECKOPTIONS {
 // in `fault`.
 int parseVyrcheckOptions(const std::vector<std::string_view>& arguments, VYRCHECKOPTIONS& options,
                          std::string& fault);
+
+// Where the annotated copy of `input` goes below `outDir`: the input's path
+// below the folder, an absolute path without its leading '/', every ".." as
+// a folder named "__" and "." left out, so that no copy lands outside the
+// folder; standard input ("-") as "stdin.txt".
+std::string copyPathFor(const std::string& outDir, const std::string& input);
 
 // The usage text.
 std::string vyrcheckUsage();
