@@ -162,7 +162,7 @@
         pre.append(line.slice(at, Math.min(field.start, line.length)));
         const mark = document.createElement('mark');
         mark.className = field.severity + (end > field.start ? '' : ' missing');
-        mark.textContent = end > field.start ? line.slice(field.start, end) : ' ';
+        mark.textContent = line.slice(field.start, end);  // empty for a missing field: shown by the style
         pre.append(mark);
         at = Math.max(end, Math.min(field.start, line.length));
       }
