@@ -240,6 +240,13 @@ HTTPSERVER::HTTPSERVER(WEBCHECKER& checker, const SERVERSETTINGS& settings)
   server.set_read_timeout(settings.timeoutSeconds);
   server.set_write_timeout(settings.timeoutSeconds);
   server.set_payload_max_length(settings.maxBytes);
+  // Only SO_REUSEADDR: the library's default also shares the port with any
+  // other process that asks (SO_REUSEPORT), so a second server would start
+  // silently on a port already served.
+  server.set_socket_options([](socket_t sock) {
+    const int on = 1;
+    ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+  });
   const auto handle = [impl](const httplib::Request& request, httplib::Response& response) {
     give(impl->checker.answer(request.method, request.path, request.body), response);
   };
