@@ -210,8 +210,8 @@ std::string renderGuidePage(std::string_view markdown) {
   }
   return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
          "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-         "<title>Finding codes - Vyr orders check</title>\n<link rel=\"stylesheet\" href=\"/page.css\">\n"
-         "</head>\n<body class=\"guide\">\n<nav><a href=\"/\">Back to the orders check</a></nav>\n<main>\n" +
+         "<title>Finding codes - Vyr orders check</title>\n<link rel=\"stylesheet\" href=\"page.css\">\n"
+         "</head>\n<body class=\"guide\">\n<nav><a href=\"./\">Back to the orders check</a></nav>\n<main>\n" +
          renderer.finish() + "</main>\n</body>\n</html>\n";
 }
 

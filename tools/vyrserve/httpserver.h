@@ -21,7 +21,7 @@ namespace vyr {
 struct SERVERSETTINGS {
   std::string host = "127.0.0.1";
   int port = 8080;  // 0: any free port
-  int workers = 32;
+  int workers = 64;
   int timeoutSeconds = 10;
   int keepAliveSeconds = 5;
   int requestsPerConnection = 100;

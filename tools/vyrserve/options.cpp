@@ -98,7 +98,7 @@ std::string serveUsage() {
          "  --data ARCHIVE|DIR   the game data (default syntax.dat beside the program)\n"
          "  --game N             the game the page preselects (default 1)\n"
          "  --max-bytes N        the largest request body in bytes (default 1048576)\n"
-         "  --workers N          connections served at once (default 32)\n"
+         "  --workers N          connections served at once (default 64)\n"
          "  --timeout SECONDS    the read and the write timeout (default 10)\n"
          "  --quiet, -q          no line per request on standard error\n"
          "  --help, -h           this text\n";

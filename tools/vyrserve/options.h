@@ -14,7 +14,7 @@ struct SERVEOPTIONS {
   std::string data;  // archive or directory; "" for syntax.dat beside the program
   int gameNo = 1;    // the game the page preselects
   std::size_t maxBytes = 1 << 20;  // the largest request body
-  int workers = 32;                // connections served at once
+  int workers = 64;                // connections served at once
   int timeoutSeconds = 10;         // each read and each write
   int quiet = 0;                   // 1: no line per request on standard error
   int help = 0;

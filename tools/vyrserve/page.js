@@ -114,7 +114,7 @@
       item.append(button);
       if (finding.code) {
         const link = document.createElement('a');
-        link.href = '/codes#' + encodeURIComponent(finding.code);
+        link.href = 'codes#' + encodeURIComponent(finding.code);
         link.textContent = finding.code;
         link.setAttribute('aria-label', 'About ' + finding.code);
         item.append(link);
@@ -204,7 +204,7 @@
     say('Checking…');
     $('check').disabled = true;
     try {
-      const response = await fetch('/api/check', {
+      const response = await fetch('api/check', {
         method: 'POST',
         headers: {'Content-Type': 'application/json'},
         body: JSON.stringify(body),
@@ -282,7 +282,7 @@
 
   async function loadGames() {
     try {
-      const response = await fetch('/api/worlds', {credentials: 'omit'});
+      const response = await fetch('api/worlds', {credentials: 'omit'});
       const data = await response.json();
       const list = $('games');
       for (const world of data.worlds) {

@@ -186,7 +186,7 @@ HTTPANSWER WEBCHECKER::check(std::string_view body) {
   try {
     CHECKRESULT result;
     {
-      const std::lock_guard<std::mutex> one(engine_);
+      const std::lock_guard<FAIRLOCK> one(engine_);
       result = checkOrdersText(request.orders, request.gameNo);
     }
     if (!result.checked) return failure(500, "/api/", "the check could not be completed: " + result.reason);
