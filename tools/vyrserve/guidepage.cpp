@@ -79,6 +79,11 @@ class GUIDERENDERER {
       }
       return;
     }
+    if (text.starts_with("    ") && !bare.empty() && (block_ == kNone || block_ == kCode)) {
+      open(kCode);
+      html_ += escapeHtml(text.substr(4)) + "\n";
+      return;
+    }
     if (bare.starts_with("```")) {
       close();
       html_ += "<pre><code>";
@@ -106,19 +111,20 @@ class GUIDERENDERER {
   }
 
  private:
-  enum BLOCK { kNone, kParagraph, kList, kTable };
+  enum BLOCK { kNone, kParagraph, kList, kTable, kCode };
 
   void open(BLOCK block) {
     if (block_ == block) return;
     close();
     block_ = block;
-    html_ += block == kParagraph ? "<p>" : block == kList ? "<ul>\n" : "<table>\n";
+    html_ += block == kParagraph ? "<p>" : block == kList ? "<ul>\n" : block == kCode ? "<pre><code>" : "<table>\n";
   }
 
   void close() {
     if (block_ == kParagraph) html_ += "</p>\n";
     if (block_ == kList) html_ += "</ul>\n";
     if (block_ == kTable) html_ += "</table>\n";
+    if (block_ == kCode) html_ += "</code></pre>\n";
     block_ = kNone;
   }
 

@@ -3,8 +3,8 @@
 // the anchor id "code", so that a finding links its entry as /codes#code.
 //
 // The Markdown read is the small part the guides use: ATX headings,
-// paragraphs, "- " and "* " lists, fenced code blocks, pipe tables, and
-// `code`, **strong** and *emphasis* spans inside a line.
+// paragraphs, "- " and "* " lists, fenced and indented code blocks, pipe
+// tables, and `code`, **strong** and *emphasis* spans inside a line.
 #pragma once
 
 #include <string>

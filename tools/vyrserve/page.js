@@ -71,8 +71,8 @@
     const asBytes = fileBytes !== null;
     const start = offsetOf(text, finding.line, finding.column, asBytes);
     let end;
-    if (typeof finding.endColumn === 'number' && finding.endColumn > finding.column) {
-      end = offsetOf(text, finding.line, finding.endColumn, asBytes);
+    if (typeof finding.end_column === 'number' && finding.end_column > finding.column) {
+      end = offsetOf(text, finding.line, finding.end_column, asBytes);
     } else {
       end = start;
       while (end < text.length && !/\s/.test(text[end])) end++;
