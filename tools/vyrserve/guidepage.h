@@ -20,7 +20,7 @@ std::string renderGuidePage(std::string_view markdown);
 std::string escapeHtml(std::string_view text);
 
 // A heading's anchor: lower case, runs of other characters than letters,
-// digits, '-' and '_' as one '-', no '-' at either end.
+// digits, '-' and '_' as one '-' between two kept characters.
 std::string anchorOf(std::string_view heading);
 
 }  // namespace vyr
