@@ -2,6 +2,7 @@
 // port, spoken to over sockets. Its answers are compared with what VyrSyn and
 // vyrcheck give for the same orders.
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -49,7 +50,7 @@ std::string checkBody(std::string_view orders, int game) {
 class VyrserveHttp : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    server_ = new SERVERPROCESS({"--data", VYR_BUILT_ARCHIVE, "--max-bytes", "200000", "--workers", "6"});
+    server_ = new SERVERPROCESS({"--data", VYR_BUILT_ARCHIVE, "--max-bytes", "200000", "--workers", "16"});
   }
   static void TearDownTestSuite() {
     delete server_;
@@ -297,11 +298,15 @@ TEST_F(VyrserveHttp, RefusesBodiesOverTheLimitUnchecked) {
   };
   for (const CASE& c : cases) {
     SCOPED_TRACE(c.request.substr(0, 120));
-    const RAWANSWER answer = exchange(port(), c.request);
+    const auto start = CLOCK::now();
+    RAWANSWER answer = exchange(port(), c.request);
+    // Refused before the body is read: no wait for the read timeout (10 s).
+    EXPECT_LT(CLOCK::now() - start, std::chrono::seconds(5));
     EXPECT_EQ(answer.status, c.status);
     if (c.status == 413) {
       EXPECT_NE(answer.body.find("larger than 200000 bytes"), std::string::npos) << answer.body;
       EXPECT_EQ(answer.body.find("errors"), std::string::npos);
+      EXPECT_EQ(answer.headers["connection"], "close");
     }
   }
 }
@@ -353,9 +358,35 @@ TEST(VyrserveServer, IdleConnectionsDoNotStarveThePool) {
   const auto start = CLOCK::now();
   for (int n = 0; n < 4; ++n) EXPECT_EQ(get(server.port(), "/healthz").status, 200);
   // Idle connections would hold the two workers for their keep-alive (5 s) or
-  // read timeout (20 s); making room takes about a second.
-  EXPECT_LT(CLOCK::now() - start, std::chrono::seconds(4));
+  // read timeout (20 s); making room takes about a second from their accepting.
+  EXPECT_LT(CLOCK::now() - start, std::chrono::milliseconds(2500));
   for (const int socket : idle) ::close(socket);
+}
+
+TEST(VyrserveServer, ATricklingRequestIsCutOffAtItsDeadline) {
+  SERVERPROCESS server({"--data", VYR_BUILT_ARCHIVE, "--workers", "1", "--timeout", "1"});
+  const int socket = connectTo(server.port());
+  const std::string request = "POST /api/check HTTP/1.1\r\nHost: x\r\nContent-Length: 900\r\n\r\n";
+  const auto start = CLOCK::now();
+  bool cut = false;
+  // A byte every 300 ms never meets the read timeout of a second, but the
+  // whole request must arrive within three.
+  for (std::size_t sent = 0; CLOCK::now() - start < std::chrono::seconds(8); ++sent) {
+    const char byte = sent < request.size() ? request[sent] : ' ';
+    if (::send(socket, &byte, 1, MSG_NOSIGNAL) != 1) {
+      cut = true;
+      break;
+    }
+    pollfd entry{socket, POLLIN, 0};
+    if (::poll(&entry, 1, 300) > 0) {  // an answer or the close
+      cut = true;
+      break;
+    }
+  }
+  ::close(socket);
+  EXPECT_TRUE(cut);
+  EXPECT_LT(CLOCK::now() - start, std::chrono::seconds(6));
+  EXPECT_EQ(get(server.port(), "/healthz").status, 200);
 }
 
 TEST(VyrserveServer, StopsOnASignalAfterTheRequestsInFlight) {

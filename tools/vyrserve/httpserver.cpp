@@ -8,7 +8,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <charconv>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <httplib.h>
@@ -23,8 +26,13 @@ using CLOCK = std::chrono::steady_clock;
 
 // How often an idle connection looks whether it must make room or stop.
 constexpr int kIdleSliceMs = 20;
-// A new connection without a byte this long makes room when others wait.
+// A new connection without a byte this long since it was accepted makes room
+// when others wait.
 constexpr auto kFreshGrace = std::chrono::seconds(1);
+
+// Set while a request is answered when its connection must close after the
+// answer (a body too large to read); the handlers run on the connection's thread.
+thread_local bool closeAfterAnswer = false;
 
 // One connection's socket as cpp-httplib's stream, buffered for reading;
 // every wait is bounded by the timeouts, the reads also by the request's
@@ -33,12 +41,16 @@ class SOCKETSTREAM : public httplib::Stream {
  public:
   SOCKETSTREAM(int socket, int timeoutSeconds) : socket_(socket), timeout_(std::chrono::seconds(timeoutSeconds)) {}
 
-  // The next request has begun: its reads must end by the deadline.
-  void startRequest() { deadline_ = CLOCK::now() + 3 * timeout_; }
+  // The next request has begun: its reads must end within three timeouts,
+  // the whole exchange within six.
+  void startRequest() {
+    deadline_ = CLOCK::now() + 3 * timeout_;
+    writeDeadline_ = deadline_ + 3 * timeout_;
+  }
   [[nodiscard]] bool buffered() const { return begin_ < end_; }
 
   bool is_readable() const override { return buffered() || wait(POLLIN, readWait()) > 0; }
-  bool is_writable() const override { return wait(POLLOUT, timeout_) > 0; }
+  bool is_writable() const override { return wait(POLLOUT, left(writeDeadline_)) > 0; }
 
   ssize_t read(char* ptr, size_t size) override {
     if (!buffered()) {
@@ -54,9 +66,14 @@ class SOCKETSTREAM : public httplib::Stream {
     return static_cast<ssize_t>(count);
   }
 
+  // Sends what fits without blocking, so that a client that stops reading
+  // costs no more than the write timeout.
   ssize_t write(const char* ptr, size_t size) override {
-    if (wait(POLLOUT, timeout_) <= 0) return -1;
-    return ::send(socket_, ptr, size, MSG_NOSIGNAL);
+    for (;;) {
+      if (wait(POLLOUT, left(writeDeadline_)) <= 0) return -1;
+      const ssize_t sent = ::send(socket_, ptr, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+      if (sent >= 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) return sent;
+    }
   }
 
   void get_remote_ip_and_port(std::string& ip, int& port) const override { address(true, ip, port); }
@@ -64,9 +81,12 @@ class SOCKETSTREAM : public httplib::Stream {
   socket_t socket() const override { return socket_; }
 
  private:
-  [[nodiscard]] CLOCK::duration readWait() const {
-    const CLOCK::duration left = deadline_ - CLOCK::now();
-    return std::max(CLOCK::duration::zero(), std::min<CLOCK::duration>(left, timeout_));
+  [[nodiscard]] CLOCK::duration readWait() const { return left(deadline_); }
+
+  // The time to wait: the timeout, or less when the deadline comes first.
+  [[nodiscard]] CLOCK::duration left(CLOCK::time_point deadline) const {
+    const CLOCK::duration remaining = deadline - CLOCK::now();
+    return std::max(CLOCK::duration::zero(), std::min<CLOCK::duration>(remaining, timeout_));
   }
 
   [[nodiscard]] int wait(short events, CLOCK::duration limit) const {
@@ -98,6 +118,7 @@ class SOCKETSTREAM : public httplib::Stream {
   int socket_;
   CLOCK::duration timeout_;
   CLOCK::time_point deadline_ = CLOCK::now();
+  CLOCK::time_point writeDeadline_ = CLOCK::now();
   char buffer_[4096] = {};
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
@@ -172,7 +193,7 @@ class CONNECTIONSERVER : public httplib::Server {
   // closed instead.
   bool awaitRequest(SOCKETSTREAM& stream, bool fresh) {
     if (stream.buffered()) return true;
-    const CLOCK::time_point start = CLOCK::now();
+    const CLOCK::time_point start = fresh ? WORKERPOOL::queuedAt() : CLOCK::now();
     const auto limit = fresh ? std::chrono::seconds(settings_.timeoutSeconds)
                              : std::chrono::seconds(settings_.keepAliveSeconds);
     for (;;) {
@@ -196,8 +217,9 @@ class CONNECTIONSERVER : public httplib::Server {
       stream.startRequest();
       const bool last = count == settings_.requestsPerConnection || stopping();
       bool closed = false;
+      closeAfterAnswer = false;
       served = process_request(stream, last, closed, nullptr);
-      if (!served || closed || last) break;
+      if (!served || closed || last || closeAfterAnswer) break;
     }
     ::shutdown(sock, SHUT_RDWR);
     ::close(sock);
@@ -218,6 +240,12 @@ struct HTTPSERVER::IMPL {
 };
 
 namespace {
+
+// The connection closes after this answer: the rest of the body is not read.
+void refuseRest(httplib::Response& response) {
+  response.set_header("Connection", "close");
+  closeAfterAnswer = true;
+}
 
 void give(const HTTPANSWER& answer, httplib::Response& response) {
   response.status = answer.status;
@@ -261,9 +289,23 @@ HTTPSERVER::HTTPSERVER(WEBCHECKER& checker, const SERVERSETTINGS& settings)
     if (!response.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
     give(WEBCHECKER::failure(response.status, request.path, statusReason(response.status, impl->settings.maxBytes)),
          response);
+    if (response.status == 413) refuseRest(response);
     return httplib::Server::HandlerResponse::Handled;
   };
   server.set_error_handler(fill);
+  // A body announced larger than the limit is refused before it is read.
+  server.set_pre_routing_handler([impl](const httplib::Request& request, httplib::Response& response) {
+    const std::string length = request.get_header_value("Content-Length");
+    unsigned long long announced = 0;
+    const auto [end, fault] = std::from_chars(length.data(), length.data() + length.size(), announced);
+    if (length.empty() || fault != std::errc() || end != length.data() + length.size() ||
+        announced <= impl->settings.maxBytes) {
+      return httplib::Server::HandlerResponse::Unhandled;
+    }
+    give(WEBCHECKER::failure(413, request.path, statusReason(413, impl->settings.maxBytes)), response);
+    refuseRest(response);
+    return httplib::Server::HandlerResponse::Handled;
+  });
   server.set_exception_handler([](const httplib::Request& request, httplib::Response& response,
                                   std::exception_ptr) {
     give(WEBCHECKER::failure(500, request.path, "the request could not be answered"), response);

@@ -3,7 +3,8 @@
 //
 // Each connection is served by one worker: up to `requestsPerConnection`
 // requests, each read within the read timeout per read and three times that
-// in all, each answer written within the write timeout per write. Between
+// in all, each answer written within the write timeout per write and the
+// whole exchange within six timeouts. Between
 // requests a connection may idle for `keepAliveSeconds`, but only while no
 // other connection waits for a worker: then idle connections are closed
 // (a new one after a second without a byte), so idle browsers' connections

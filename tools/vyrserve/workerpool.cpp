@@ -2,6 +2,14 @@
 
 namespace vyr {
 
+namespace {
+
+thread_local std::chrono::steady_clock::time_point runningSince;
+
+}  // namespace
+
+std::chrono::steady_clock::time_point WORKERPOOL::queuedAt() { return runningSince; }
+
 WORKERPOOL::WORKERPOOL(int workers) {
   workers_.reserve(static_cast<std::size_t>(workers));
   for (int n = 0; n < workers; ++n) workers_.emplace_back([this] { work(); });
@@ -12,7 +20,7 @@ WORKERPOOL::~WORKERPOOL() { shutdown(); }
 void WORKERPOOL::enqueue(std::function<void()> job) {
   {
     const std::lock_guard<std::mutex> lock(mutex_);
-    jobs_.push_back(std::move(job));
+    jobs_.push_back(JOB{std::chrono::steady_clock::now(), std::move(job)});
     waiting_.store(static_cast<int>(jobs_.size()), std::memory_order_relaxed);
   }
   wake_.notify_one();
@@ -31,7 +39,7 @@ void WORKERPOOL::shutdown() {
 
 void WORKERPOOL::work() {
   for (;;) {
-    std::function<void()> job;
+    JOB job;
     {
       std::unique_lock<std::mutex> lock(mutex_);
       wake_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
@@ -40,7 +48,8 @@ void WORKERPOOL::work() {
       jobs_.pop_front();
       waiting_.store(static_cast<int>(jobs_.size()), std::memory_order_relaxed);
     }
-    job();
+    runningSince = job.queued;
+    job.run();
   }
 }
 

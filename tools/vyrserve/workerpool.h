@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -26,12 +27,19 @@ class WORKERPOOL {
   void shutdown();
   // The jobs queued that no worker has taken yet.
   [[nodiscard]] int waiting() const { return waiting_.load(std::memory_order_relaxed); }
+  // On a worker's thread, when the job it runs was queued.
+  static std::chrono::steady_clock::time_point queuedAt();
 
  private:
   void work();
 
+  struct JOB {
+    std::chrono::steady_clock::time_point queued;
+    std::function<void()> run;
+  };
+
   std::vector<std::thread> workers_;
-  std::deque<std::function<void()>> jobs_;
+  std::deque<JOB> jobs_;
   std::mutex mutex_;
   std::condition_variable wake_;
   std::atomic<int> waiting_{0};
