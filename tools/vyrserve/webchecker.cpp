@@ -9,6 +9,7 @@
 #include "checker/findingformat.h"
 #include "checker/syntax.h"
 #include "gamedata/synworlds.h"
+#include "text/utf8.h"
 #include "vyrserve/guidepage.h"
 #include "vyrserve/resources.h"
 
@@ -254,34 +255,8 @@ int decodeBase64(std::string_view text, std::string& bytes) {
 
 int isValidUtf8(std::string_view bytes) {
   for (std::size_t i = 0; i < bytes.size();) {
-    const auto lead = static_cast<unsigned char>(bytes[i]);
-    if (lead < 0x80) {
-      ++i;
-      continue;
-    }
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      if (lead == 0xE0) low = 0xA0;
-      if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      if (lead == 0xF0) low = 0x90;
-      if (lead == 0xF4) high = 0x8F;
-    } else {
-      return 0;
-    }
-    if (i + length > bytes.size()) return 0;
-    const auto second = static_cast<unsigned char>(bytes[i + 1]);
-    if (second < low || second > high) return 0;
-    for (std::size_t k = 2; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(bytes[i + k]);
-      if (next < 0x80 || next > 0xBF) return 0;
-    }
+    const std::size_t length = utf8SequenceLength(bytes, i);
+    if (length == 0) return 0;
     i += length;
   }
   return 1;
