@@ -98,7 +98,9 @@ long residentKb(int pid, const char* field) {
 
 int main(int argc, char** argv) {
   if (argc < 5) {
-    std::fprintf(stderr, "usage: vyrserve_load PORT SERVER_PID BODY_FILE EXPECTED_FILE [CLIENTS] [SECONDS] [PAUSE_MS]\n");
+    std::fprintf(
+        stderr,
+        "usage: vyrserve_load PORT SERVER_PID BODY_FILE EXPECTED_FILE [CLIENTS] [SECONDS] [PAUSE_MS]\n");
     return 2;
   }
   const int port = std::atoi(argv[1]);
@@ -108,8 +110,10 @@ int main(int argc, char** argv) {
   const int clients = argc > 5 ? std::atoi(argv[5]) : 50;
   const int seconds = argc > 6 ? std::atoi(argv[6]) : 20;
   const auto pause = std::chrono::milliseconds(argc > 7 ? std::atoi(argv[7]) : 0);
-  const std::string request = "POST /api/check HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/json\r\n"
-                              "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+  const std::string request =
+      "POST /api/check HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/json\r\n"
+      "Content-Length: " +
+      std::to_string(body.size()) + "\r\n\r\n" + body;
 
   std::string pending;
   const int first = connectTo(port);
@@ -174,15 +178,17 @@ int main(int argc, char** argv) {
   const double elapsed = std::chrono::duration<double>(CLOCK::now() - start).count();
   std::sort(latencies.begin(), latencies.end());
   const auto percentile = [&](double p) {
-    return latencies.empty() ? 0.0 : latencies[static_cast<std::size_t>(p * static_cast<double>(latencies.size() - 1))];
+    return latencies.empty()
+               ? 0.0
+               : latencies[static_cast<std::size_t>(p * static_cast<double>(latencies.size() - 1))];
   };
   std::printf("clients %d, pause %lld ms, %.1f s, requests %zu, wrong %ld\n", clients,
               static_cast<long long>(pause.count()), elapsed, latencies.size(), wrong.load());
   std::printf("throughput %.0f checks/s\n", static_cast<double>(latencies.size()) / elapsed);
   std::printf("latency ms: median %.2f, p90 %.2f, p99 %.2f, max %.2f\n", percentile(0.5), percentile(0.9),
               percentile(0.99), latencies.empty() ? 0.0 : latencies.back());
-  std::printf("server memory KB: after 1 s %ld, peak %ld, at the end %ld (VmHWM %ld)\n", startKb, peakKb, lastKb,
-              residentKb(pid, "VmHWM:"));
+  std::printf("server memory KB: after 1 s %ld, peak %ld, at the end %ld (VmHWM %ld)\n", startKb, peakKb,
+              lastKb, residentKb(pid, "VmHWM:"));
   std::printf("server memory KB each second:%s\n", series.c_str());
   return wrong == 0 && !latencies.empty() ? 0 : 1;
 }

@@ -75,7 +75,8 @@ TEST_F(VyrserveHttp, ServesThePageItsPartsAndNothingElse) {
       {"/page.css", 200, "text/css", "mark.error"},
       {"/codes", 200, "text/html", "<h1"},
       {"/healthz", 200, "text/plain", "ok"},
-      {"/api/worlds", 200, "application/json", "\"worlds\":[{\"number\":1,\"name\":\"Ashmere\",\"games\":[1,2,3]}"},
+      {"/api/worlds", 200, "application/json",
+       "\"worlds\":[{\"number\":1,\"name\":\"Ashmere\",\"games\":[1,2,3]}"},
       {"/../etc/passwd", 404, "text/plain", "not found"},
       {"/%2e%2e/etc/passwd", 404, "text/plain", "not found"},
       {"/%2E%2E/%2E%2E/etc/passwd", 404, "text/plain", "not found"},
@@ -137,7 +138,8 @@ TEST_F(VyrserveHttp, RefusesOtherMethods) {
 // Every orders text of the examples and of VyrSyn's standard-input cases.
 std::vector<fs::path> ordersFiles() {
   std::vector<fs::path> files;
-  for (const auto& entry : fs::directory_iterator(fs::path(VYR_SOURCE_DIR) / "examples")) files.push_back(entry.path());
+  for (const auto& entry : fs::directory_iterator(fs::path(VYR_SOURCE_DIR) / "examples"))
+    files.push_back(entry.path());
   for (const auto& entry : fs::directory_iterator(fs::path(VYR_SOURCE_DIR) / "tests/e2e/cases")) {
     if (fs::exists(entry.path() / "stdin")) files.push_back(entry.path() / "stdin");
   }
@@ -147,7 +149,8 @@ std::vector<fs::path> ordersFiles() {
 
 TEST_F(VyrserveHttp, AnswersWhatVyrSynAndVyrcheckAnswer) {
   const std::string vyrsyn = std::string("'") + VYR_VYRSYN + "' ";
-  const std::string vyrcheck = std::string("'") + VYR_VYRCHECK + "' --format json --data '" + VYR_BUILT_ARCHIVE + "'";
+  const std::string vyrcheck =
+      std::string("'") + VYR_VYRCHECK + "' --format json --data '" + VYR_BUILT_ARCHIVE + "'";
   const std::vector<fs::path> files = ordersFiles();
   ASSERT_GE(files.size(), 5u);
   for (const fs::path& file : files) {
@@ -162,7 +165,8 @@ TEST_F(VyrserveHttp, AnswersWhatVyrSynAndVyrcheckAnswer) {
       const std::string expected = runWithInput(vyrsyn + std::to_string(game), file.string());
       EXPECT_EQ(result["annotated"].get<std::string>(), expected);
       EXPECT_TRUE(result["utf8"].get<bool>());
-      std::istringstream lines(runWithInput(vyrcheck + " --game " + std::to_string(game) + " -", file.string()));
+      std::istringstream lines(
+          runWithInput(vyrcheck + " --game " + std::to_string(game) + " -", file.string()));
       JSON findings = JSON::array();
       JSON total;
       for (std::string line; std::getline(lines, line);) {
@@ -230,9 +234,7 @@ TEST_F(VyrserveHttp, ChecksBytesThatAreNotUtf8AsVyrSynDoes) {
     const RAWANSWER answer = post(port(), "/api/check", request.dump());
     ASSERT_EQ(answer.status, 200) << answer.body;
     const JSON result = JSON::parse(answer.body);
-    {
-      std::ofstream(work, std::ios::binary) << texts[k].first;
-    }
+    { std::ofstream(work, std::ios::binary) << texts[k].first; }
     EXPECT_EQ(unbase64(result["annotated"].get<std::string>()),
               runWithInput(std::string("'") + VYR_VYRSYN + "' 1", work.string()));
     EXPECT_EQ(result["encoding"], "base64");
@@ -291,7 +293,8 @@ TEST_F(VyrserveHttp, RefusesBodiesOverTheLimitUnchecked) {
       {"POST /api/check HTTP/1.1\r\nHost: x\r\nConnection: close\r\nContent-Length: " +
            std::to_string(padded.size() + 1) + "\r\n\r\n" + padded + " ",
        413},
-      {"POST /api/check HTTP/1.1\r\nHost: x\r\nConnection: close\r\nContent-Length: 5000000000\r\n\r\n{", 413},
+      {"POST /api/check HTTP/1.1\r\nHost: x\r\nConnection: close\r\nContent-Length: 5000000000\r\n\r\n{",
+       413},
       {"POST /api/check HTTP/1.1\r\nHost: x\r\nConnection: close\r\nTransfer-Encoding: chunked\r\n\r\n" +
            std::string("30D41\r\n") + padded + "  \r\n0\r\n\r\n",
        413},
@@ -330,8 +333,9 @@ TEST_F(VyrserveHttp, ConcurrentChecksGetTheirOwnAnswers) {
       const int socket = connectTo(port());  // one keep-alive connection each
       for (int n = 0; n < 25; ++n) {
         const std::size_t k = static_cast<std::size_t>(client * 7 + n) % bodies.size();
-        const std::string request = "POST /api/check HTTP/1.1\r\nHost: x\r\nContent-Length: " +
-                                    std::to_string(bodies[k].size()) + "\r\n\r\n" + bodies[k];
+        const std::string request =
+            "POST /api/check HTTP/1.1\r\nHost: x\r\nContent-Length: " + std::to_string(bodies[k].size()) +
+            "\r\n\r\n" + bodies[k];
         if (!sendAll(socket, request)) break;
         const RAWANSWER answer = readAnswer(socket);
         if (answer.status == 0) break;
@@ -395,8 +399,8 @@ TEST(VyrserveServer, StopsOnASignalAfterTheRequestsInFlight) {
     SERVERPROCESS server({"--data", VYR_BUILT_ARCHIVE});
     const std::string body = checkBody("BANISH 3\n", 1);
     const int socket = connectTo(server.port());
-    const std::string head = "POST /api/check HTTP/1.1\r\nHost: x\r\nContent-Length: " + std::to_string(body.size()) +
-                             "\r\n\r\n";
+    const std::string head =
+        "POST /api/check HTTP/1.1\r\nHost: x\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n";
     ASSERT_TRUE(sendAll(socket, head + body.substr(0, 10)));
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     ::kill(server.pid(), signal);
@@ -432,7 +436,8 @@ TEST(VyrserveServer, DoesNotStartOnFaultyDataOrArguments) {
   };
   for (const CASE& c : cases) {
     SCOPED_TRACE(c.arguments);
-    const std::string command = std::string("timeout 20 '") + VYR_VYRSERVE + "' " + c.arguments + " 2>&1; echo \"status $?\"";
+    const std::string command =
+        std::string("timeout 20 '") + VYR_VYRSERVE + "' " + c.arguments + " 2>&1; echo \"status $?\"";
     const std::string said = runWithInput(command, "/dev/null");
     EXPECT_NE(said.find(c.said), std::string::npos) << said;
     EXPECT_NE(said.find("status " + std::to_string(c.status) + "\n"), std::string::npos) << said;

@@ -151,13 +151,15 @@ RAWANSWER exchange(int port, std::string_view request) {
 }
 
 RAWANSWER get(int port, std::string_view path) {
-  return exchange(port, "GET " + std::string(path) + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
+  return exchange(port,
+                  "GET " + std::string(path) + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
 }
 
 RAWANSWER post(int port, std::string_view path, std::string_view body) {
-  return exchange(port, "POST " + std::string(path) + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n" +
-                            "Content-Type: application/json\r\nContent-Length: " + std::to_string(body.size()) +
-                            "\r\n\r\n" + std::string(body));
+  return exchange(port,
+                  "POST " + std::string(path) + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n" +
+                      "Content-Type: application/json\r\nContent-Length: " + std::to_string(body.size()) +
+                      "\r\n\r\n" + std::string(body));
 }
 
 std::string runWithInput(const std::string& command, const std::string& inputFile) {

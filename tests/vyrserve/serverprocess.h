@@ -13,7 +13,7 @@
 namespace vyr::test {
 
 struct RAWANSWER {
-  int status = 0;  // 0: no answer
+  int status = 0;                              // 0: no answer
   std::map<std::string, std::string> headers;  // names in lower case
   std::string body;
 };

@@ -1,5 +1,7 @@
 // The web checker's pieces that need no server: the command line, the byte
 // codings, the code guide's rendering, and the fair hand-over of the engine.
+#include "vyrserve/webchecker.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -10,7 +12,6 @@
 #include "vyrserve/fairlock.h"
 #include "vyrserve/guidepage.h"
 #include "vyrserve/options.h"
-#include "vyrserve/webchecker.h"
 
 namespace vyr {
 namespace {
@@ -72,8 +73,8 @@ TEST(VyrserveCoding, Base64RoundTripsAndRefusesWhatIsNot) {
     ASSERT_EQ(decodeBase64(text, decoded), 1);
     EXPECT_EQ(decoded, bytes);
   }
-  const std::vector<std::string_view> refused = {"Zg=", "Zg==Zg==", "Z===", "Zm9v!A==", "Zm 9",
-                                                std::string_view("Zm\0v", 4)};
+  const std::vector<std::string_view> refused = {
+      "Zg=", "Zg==Zg==", "Z===", "Zm9v!A==", "Zm 9", std::string_view("Zm\0v", 4)};
   for (const std::string_view bad : refused) {
     SCOPED_TRACE(bad);
     std::string decoded = "left";
@@ -84,10 +85,20 @@ TEST(VyrserveCoding, Base64RoundTripsAndRefusesWhatIsNot) {
 
 TEST(VyrserveCoding, KnowsValidUtf8) {
   const std::vector<std::pair<std::string, int>> cases = {
-      {"", 1},           {"plain", 1},           {"K\xC3\xB6nig", 1},  {"\xE2\x82\xAC", 1},
-      {"\xF0\x9F\x98\x80", 1}, {std::string("a\0b", 3), 1}, {"K\xF6nig", 0},    {"\xC0\xAF", 0},
-      {"\xE0\x80\xAF", 0},  {"\xED\xA0\x80", 0},    {"\xF4\x90\x80\x80", 0}, {"\xE2\x82", 0},
-      {"\x80", 0},          {"\xF8\x88\x80\x80\x80", 0},
+      {"", 1},
+      {"plain", 1},
+      {"K\xC3\xB6nig", 1},
+      {"\xE2\x82\xAC", 1},
+      {"\xF0\x9F\x98\x80", 1},
+      {std::string("a\0b", 3), 1},
+      {"K\xF6nig", 0},
+      {"\xC0\xAF", 0},
+      {"\xE0\x80\xAF", 0},
+      {"\xED\xA0\x80", 0},
+      {"\xF4\x90\x80\x80", 0},
+      {"\xE2\x82", 0},
+      {"\x80", 0},
+      {"\xF8\x88\x80\x80\x80", 0},
   };
   for (const auto& [bytes, valid] : cases) {
     SCOPED_TRACE(encodeBase64(bytes));
@@ -104,10 +115,12 @@ TEST(VyrserveGuide, RendersTheGuideAsEscapedHtml) {
       {"## unknown-command\n", "<h2 id=\"unknown-command\">unknown-command</h2>"},
       {"## `too-many` and more!\n", "<h2 id=\"too-many-and-more\"><code>too-many</code> and more!</h2>"},
       {"A <script>alert(1)</script> & more\n", "<p>A &lt;script&gt;alert(1)&lt;/script&gt; &amp; more\n</p>"},
-      {"Faulty:\n\n    SHIRE 12,3\n    RECRUT <5>\n\nWhy", "<pre><code>SHIRE 12,3\nRECRUT &lt;5&gt;\n</code></pre>"},
+      {"Faulty:\n\n    SHIRE 12,3\n    RECRUT <5>\n\nWhy",
+       "<pre><code>SHIRE 12,3\nRECRUT &lt;5&gt;\n</code></pre>"},
       {"```\n<b>\n```\n", "<pre><code>&lt;b&gt;\n</code></pre>"},
       {"- one\n- **two**\n", "<ul>\n<li>one</li>\n<li><strong>two</strong></li>\n</ul>"},
-      {"| a | b |\n|---|---|\n| `c` | d |\n", "<tr><th>a</th><th>b</th></tr>\n<tr><td><code>c</code></td><td>d</td></tr>"},
+      {"| a | b |\n|---|---|\n| `c` | d |\n",
+       "<tr><th>a</th><th>b</th></tr>\n<tr><td><code>c</code></td><td>d</td></tr>"},
       {"*open emphasis\n", "<em>open emphasis</em>"},
       {"", "has no guide to the finding codes"},
       {"\"quoted\" 'single'\n", "&quot;quoted&quot; &#39;single&#39;"},

@@ -117,7 +117,10 @@ class GUIDERENDERER {
     if (block_ == block) return;
     close();
     block_ = block;
-    html_ += block == kParagraph ? "<p>" : block == kList ? "<ul>\n" : block == kCode ? "<pre><code>" : "<table>\n";
+    html_ += block == kParagraph ? "<p>"
+             : block == kList    ? "<ul>\n"
+             : block == kCode    ? "<pre><code>"
+                                 : "<table>\n";
   }
 
   void close() {
@@ -136,7 +139,8 @@ class GUIDERENDERER {
     const std::string_view title = trimmed(bare.substr(level));
     const std::string tag = "h" + std::to_string(level);
     const std::string id = anchorOf(title);
-    html_ += "<" + tag + (id.empty() ? "" : " id=\"" + id + "\"") + ">" + inlineHtml(title) + "</" + tag + ">\n";
+    html_ +=
+        "<" + tag + (id.empty() ? "" : " id=\"" + id + "\"") + ">" + inlineHtml(title) + "</" + tag + ">\n";
   }
 
   void tableRow(std::string_view bare) {

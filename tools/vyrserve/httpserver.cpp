@@ -1,6 +1,7 @@
 #include "vyrserve/httpserver.h"
 
 #include <arpa/inet.h>
+#include <httplib.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -10,11 +11,10 @@
 
 #include <algorithm>
 #include <atomic>
-#include <charconv>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
-#include <httplib.h>
 
 #include "vyrserve/workerpool.h"
 
@@ -39,7 +39,8 @@ thread_local bool closeAfterAnswer = false;
 // deadline.
 class SOCKETSTREAM : public httplib::Stream {
  public:
-  SOCKETSTREAM(int socket, int timeoutSeconds) : socket_(socket), timeout_(std::chrono::seconds(timeoutSeconds)) {}
+  SOCKETSTREAM(int socket, int timeoutSeconds)
+      : socket_(socket), timeout_(std::chrono::seconds(timeoutSeconds)) {}
 
   // The next request has begun: its reads must end within three timeouts,
   // the whole exchange within six.
@@ -107,8 +108,8 @@ class SOCKETSTREAM : public httplib::Stream {
     if (got != 0) return;
     char host[NI_MAXHOST] = {};
     char service[NI_MAXSERV] = {};
-    if (::getnameinfo(where, length, host, sizeof host, service, sizeof service, NI_NUMERICHOST | NI_NUMERICSERV) !=
-        0) {
+    if (::getnameinfo(where, length, host, sizeof host, service, sizeof service,
+                      NI_NUMERICHOST | NI_NUMERICSERV) != 0) {
       return;
     }
     ip = host;
@@ -285,9 +286,10 @@ HTTPSERVER::HTTPSERVER(WEBCHECKER& checker, const SERVERSETTINGS& settings)
   server.Delete(".*", handle);
   server.Options(".*", handle);
   const httplib::Server::HandlerWithResponse fill = [impl](const httplib::Request& request,
-                                                            httplib::Response& response) {
+                                                           httplib::Response& response) {
     if (!response.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
-    give(WEBCHECKER::failure(response.status, request.path, statusReason(response.status, impl->settings.maxBytes)),
+    give(WEBCHECKER::failure(response.status, request.path,
+                             statusReason(response.status, impl->settings.maxBytes)),
          response);
     if (response.status == 413) refuseRest(response);
     return httplib::Server::HandlerResponse::Handled;
@@ -306,10 +308,10 @@ HTTPSERVER::HTTPSERVER(WEBCHECKER& checker, const SERVERSETTINGS& settings)
     refuseRest(response);
     return httplib::Server::HandlerResponse::Handled;
   });
-  server.set_exception_handler([](const httplib::Request& request, httplib::Response& response,
-                                  std::exception_ptr) {
-    give(WEBCHECKER::failure(500, request.path, "the request could not be answered"), response);
-  });
+  server.set_exception_handler(
+      [](const httplib::Request& request, httplib::Response& response, std::exception_ptr) {
+        give(WEBCHECKER::failure(500, request.path, "the request could not be answered"), response);
+      });
   if (!settings.quiet) {
     server.set_logger([](const httplib::Request& request, const httplib::Response& response) {
       const std::string line = "vyrserve: " + request.remote_addr + " " + printable(request.method) + " " +

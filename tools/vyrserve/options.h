@@ -11,8 +11,8 @@ namespace vyr {
 struct SERVEOPTIONS {
   std::string host = "127.0.0.1";  // an IPv6 address without its brackets
   int port = 8080;
-  std::string data;  // archive or directory; "" for syntax.dat beside the program
-  int gameNo = 1;    // the game the page preselects
+  std::string data;                // archive or directory; "" for syntax.dat beside the program
+  int gameNo = 1;                  // the game the page preselects
   std::size_t maxBytes = 1 << 20;  // the largest request body
   int workers = 64;                // connections served at once
   int timeoutSeconds = 10;         // each read and each write

@@ -4,10 +4,9 @@
 #include <signal.h>
 
 #include <algorithm>
-#include <csignal>
-
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -58,7 +57,8 @@ class SIGNALWATCH {
     while (!done_) {
       const int got = sigtimedwait(&signals_, nullptr, &slice);
       if (got == SIGTERM || got == SIGINT) {
-        if (!stopping) say(std::string("vyrserve: ") + (got == SIGTERM ? "SIGTERM" : "SIGINT") + ", stopping\n");
+        if (!stopping)
+          say(std::string("vyrserve: ") + (got == SIGTERM ? "SIGTERM" : "SIGINT") + ", stopping\n");
         stopping = true;
       }
       if (stopping) server_.stop();

@@ -125,7 +125,10 @@ const std::vector<std::pair<std::string, std::string>>& securityHeaders() {
 }
 
 WEBCHECKER::WEBCHECKER(int gameNo, std::size_t maxBytes)
-    : gameNo_(gameNo), maxBytes_(maxBytes), worlds_(worldsBody(gameNo)), codesPage_(renderGuidePage(kCodesGuide)) {}
+    : gameNo_(gameNo),
+      maxBytes_(maxBytes),
+      worlds_(worldsBody(gameNo)),
+      codesPage_(renderGuidePage(kCodesGuide)) {}
 
 HTTPANSWER WEBCHECKER::failure(int status, std::string_view path, std::string_view reason) {
   if (path.starts_with("/api/")) return jsonAnswer(status, JSON{{"format", 1}, {"error", reason}});

@@ -10,11 +10,12 @@
 #pragma once
 
 #include <cstddef>
-#include "vyrserve/fairlock.h"
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "vyrserve/fairlock.h"
 
 namespace vyr {
 
@@ -50,7 +51,7 @@ class WEBCHECKER {
   std::size_t maxBytes_;
   std::string worlds_;     // the body of GET /api/worlds
   std::string codesPage_;  // the body of GET /codes
-  FAIRLOCK engine_;  // one check at a time, in the order they came
+  FAIRLOCK engine_;        // one check at a time, in the order they came
 };
 
 // Base64 of the bytes, and back (answers 0 for text that is not base64).
