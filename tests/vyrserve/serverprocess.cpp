@@ -12,7 +12,6 @@
 #include <cctype>
 #include <chrono>
 #include <cstdio>
-#include <regex>
 #include <stdexcept>
 #include <thread>
 
@@ -38,10 +37,14 @@ SERVERPROCESS::SERVERPROCESS(const std::vector<std::string>& arguments) {
   }
   ::close(pipeEnds[1]);
   std::string said;
-  const std::regex listening("listening on http://127\\.0\\.0\\.1:([0-9]+)/");
+  const std::string lead = "listening on http://127.0.0.1:";
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  std::smatch found;
-  while (!std::regex_search(said, found, listening) && std::chrono::steady_clock::now() < deadline) {
+  std::size_t at = std::string::npos;
+  const auto found = [&] {
+    at = said.find(lead);
+    return at != std::string::npos && said.find('/', at + lead.size()) != std::string::npos;
+  };
+  while (!found() && std::chrono::steady_clock::now() < deadline) {
     pollfd entry{pipeEnds[0], POLLIN, 0};
     if (::poll(&entry, 1, 500) <= 0) continue;
     char piece[512];
@@ -50,8 +53,8 @@ SERVERPROCESS::SERVERPROCESS(const std::vector<std::string>& arguments) {
     said.append(piece, static_cast<std::size_t>(got));
   }
   ::close(pipeEnds[0]);  // later lines go to a closed pipe, which --quiet keeps short
-  if (found.empty()) throw std::runtime_error("vyrserve did not start: " + said);
-  port_ = std::stoi(found[1].str());
+  if (!found()) throw std::runtime_error("vyrserve did not start: " + said);
+  port_ = std::atoi(said.c_str() + at + lead.size());
 }
 
 SERVERPROCESS::~SERVERPROCESS() {
