@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "checker/engine.h"
-#include "checker/syntax.h"
 #include "vyrserve/httpserver.h"
 #include "vyrserve/options.h"
 
@@ -114,7 +113,7 @@ int runVyrserve(int argc, char** argv) {
       if (status == 0) say("vyrserve: stopped\n");
     }
   }
-  SYNTAX::releaseSyntaxData();
+  releaseGameData();
   return status;
 }
 
