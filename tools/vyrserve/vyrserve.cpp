@@ -1,0 +1,120 @@
+#include "vyrserve/vyrserve.h"
+
+#include <pthread.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "checker/engine.h"
+#include "vyrserve/httpserver.h"
+#include "vyrserve/options.h"
+
+namespace vyr {
+
+namespace {
+
+void say(const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fflush(stderr);
+}
+
+std::string shownAddress(const std::string& host, int port) {
+  const std::string shown = host.find(':') != std::string::npos ? "[" + host + "]" : host;
+  return shown + ":" + std::to_string(port);
+}
+
+// Waits for SIGTERM or SIGINT, blocked in every other thread, and stops the
+// server then; asks again until the server has stopped, since a stop asked
+// before it serves is not seen.
+class SIGNALWATCH {
+ public:
+  explicit SIGNALWATCH(HTTPSERVER& server) : server_(server) {
+    sigemptyset(&signals_);
+    sigaddset(&signals_, SIGTERM);
+    sigaddset(&signals_, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
+    thread_ = std::thread([this] { watch(); });
+  }
+  ~SIGNALWATCH() {
+    done_ = true;
+    thread_.join();
+  }
+  SIGNALWATCH(const SIGNALWATCH&) = delete;
+  SIGNALWATCH& operator=(const SIGNALWATCH&) = delete;
+
+ private:
+  void watch() {
+    const timespec slice{0, 50'000'000};
+    bool stopping = false;
+    while (!done_) {
+      const int got = sigtimedwait(&signals_, nullptr, &slice);
+      if (got == SIGTERM || got == SIGINT) {
+        if (!stopping)
+          say(std::string("vyrserve: ") + (got == SIGTERM ? "SIGTERM" : "SIGINT") + ", stopping\n");
+        stopping = true;
+      }
+      if (stopping) server_.stop();
+    }
+  }
+
+  HTTPSERVER& server_;
+  sigset_t signals_{};
+  std::atomic<bool> done_{false};
+  std::thread thread_;
+};
+
+}  // namespace
+
+int runVyrserve(int argc, char** argv) {
+  std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+  SERVEOPTIONS options;
+  std::string fault;
+  if (!parseServeOptions(arguments, options, fault)) {
+    say("vyrserve: " + fault + "\n" + "Try 'vyrserve --help'.\n");
+    return 2;
+  }
+  if (options.help) {
+    const std::string usage = serveUsage();
+    std::fwrite(usage.data(), 1, usage.size(), stdout);
+    return 0;
+  }
+  std::signal(SIGPIPE, SIG_IGN);
+  std::string error;
+  if (!loadGameData(options.data, error)) {
+    say("vyrserve: " + error + "\n");
+    return 1;
+  }
+  int status = 0;
+  {
+    WEBCHECKER checker(options.gameNo, options.maxBytes);
+    SERVERSETTINGS settings;
+    settings.host = options.host;
+    settings.port = options.port;
+    settings.workers = options.workers;
+    settings.timeoutSeconds = options.timeoutSeconds;
+    settings.keepAliveSeconds = std::min(5, options.timeoutSeconds);
+    settings.maxBytes = options.maxBytes;
+    settings.quiet = options.quiet;
+    HTTPSERVER server(checker, settings);
+    SIGNALWATCH watch(server);
+    if (!server.bind()) {
+      say("vyrserve: cannot listen on " + shownAddress(options.host, options.port) + "\n");
+      status = 1;
+    } else {
+      say("vyrserve: listening on http://" + shownAddress(options.host, server.port()) + "/\n");
+      status = server.run() ? 0 : 1;
+      if (status == 0) say("vyrserve: stopped\n");
+    }
+  }
+  releaseGameData();
+  return status;
+}
+
+}  // namespace vyr
