@@ -22,6 +22,17 @@ std::size_t findLengthName(std::string_view text, std::size_t from = 0) {
   return std::string_view::npos;
 }
 
+// 1 when the text ends with the first letters of "Content-Length:".
+bool endsWithNameStart(std::string_view text) {
+  for (std::size_t size = kLengthName.size() - 1; size > 0; --size) {
+    if (text.size() >= size && findLengthName(std::string(text.substr(text.size() - size)) +
+                                              std::string(kLengthName.substr(size))) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // The value of a Content-Length header line from its name on, or -1.
 long long lengthValue(std::string_view line) {
   std::string_view value = line.substr(kLengthName.size());
@@ -101,11 +112,13 @@ int MESSAGEREADER::next(std::string& body) {
   }
 }
 
+// The body goes back before what is still unread, to be read as header
+// lines: a header it swallowed (whole, or only its start, which the bytes
+// after the body complete) is found there, and the rest passes as noise.
+// Each time at least the header before the body is gone, so this ends.
 void MESSAGEREADER::recover(std::string_view body) {
-  const std::size_t at = findLengthName(body, 1);
-  if (at == std::string_view::npos) return;
-  // The bytes from there go back before what is still unread.
-  buffer_.insert(start_, body.substr(at));
+  if (findLengthName(body) == std::string_view::npos && !endsWithNameStart(body)) return;
+  buffer_.insert(start_, body);
   length_ = -1;
   headerLength_ = -1;
 }

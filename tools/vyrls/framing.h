@@ -11,7 +11,7 @@
 // and a header line with text before "Content-Length:" (the rest of a body
 // whose length was given too short) is read from that name on. `recover`
 // handles the other wrong length: a body that was given too long swallowed
-// the next message's header, and reading goes on from there.
+// the next message's header (or its start), and reading goes on from there.
 #pragma once
 
 #include <cstddef>
@@ -34,7 +34,7 @@ class MESSAGEREADER {
   // hold none. Faults passed over on the way are counted in `faults`.
   [[nodiscard]] int next(std::string& body);
   // Call with a body that was no message: when a "Content-Length:" header
-  // stands inside it, the bytes from there are read again.
+  // (or its start, at the end) stands inside it, it is read again as headers.
   void recover(std::string_view body);
 
   [[nodiscard]] int faults() const { return faults_; }
