@@ -1,12 +1,9 @@
 #include "checker/engine.h"
 
-#include <unistd.h>
-
-#include <climits>
 #include <filesystem>
 #include <memory>
-#include <optional>
 
+#include "checker/archivepath.h"
 #include "checker/datacheck.h"
 #include "checker/orderscheck.h"
 #include "checker/suggester.h"
@@ -41,25 +38,35 @@ void collect(ORDERSCHECK& check, CHECKRESULT& result) {
   }
 }
 
-std::optional<SUGGESTER> suggesterFor(int gameNo, const CHECKOPTIONS& options) {
-  if (!options.suggestions || SYNTAX::gameData() == nullptr) return std::nullopt;
-  return std::optional<SUGGESTER>(std::in_place, SYNTAX::gameData()->worldOfGame(gameNo));
-}
+// The suggester of the last world asked for, kept until the shared data
+// changes: building one copies every name of the data.
+struct SUGGESTERCACHE {
+  std::unique_ptr<SUGGESTER> suggester;
+  int generation = -1;
+};
+SUGGESTERCACHE suggesterCache;
 
-// "syntax.dat" beside the real executable.
-std::string besideExecutable() {
-  std::string path(PATH_MAX, '\0');
-  const ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
-  if (length <= 0) return "syntax.dat";
-  path.resize(static_cast<std::size_t>(length));
-  const std::size_t slash = path.rfind('/');
-  return (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + "syntax.dat";
+const SUGGESTER* suggesterFor(int gameNo, const CHECKOPTIONS& options) {
+  if (!options.suggestions || SYNTAX::gameData() == nullptr) return nullptr;
+  const int world = SYNTAX::gameData()->worldOfGame(gameNo);
+  SUGGESTERCACHE& cache = suggesterCache;
+  if (!cache.suggester || cache.generation != SYNTAX::dataGeneration() || cache.suggester->world() != world) {
+    cache.suggester.reset();  // the old names go before the new ones are copied
+    cache.suggester = std::make_unique<SUGGESTER>(world);
+    cache.generation = SYNTAX::dataGeneration();
+  }
+  return cache.suggester.get();
 }
 
 }  // namespace
 
+void releaseGameData() {
+  suggesterCache = SUGGESTERCACHE{};
+  SYNTAX::releaseSyntaxData();
+}
+
 int loadGameData(const std::string& path, std::string& error) {
-  const std::string source = path.empty() ? besideExecutable() : path;
+  const std::string source = path.empty() ? archiveBesideExecutable() : path;
   std::vector<DataFinding> findings;
   std::string fault;
   if (!checkDataSet(source, findings, fault)) {
@@ -72,6 +79,7 @@ int loadGameData(const std::string& path, std::string& error) {
       return 0;
     }
   }
+  releaseGameData();  // data loaded before is replaced
   std::error_code ignored;
   if (std::filesystem::is_directory(source, ignored)) {
     SYNWORLDS::setDirectory(source);
@@ -84,8 +92,7 @@ int loadGameData(const std::string& path, std::string& error) {
 }
 
 CHECKRESULT checkOrdersText(std::string_view bytes, int gameNo, const CHECKOPTIONS& options) {
-  const std::optional<SUGGESTER> suggester = suggesterFor(gameNo, options);
-  ORDERSCHECK check(gameNo, 1, suggester ? &*suggester : nullptr);
+  ORDERSCHECK check(gameNo, 1, suggesterFor(gameNo, options));
   check.loadText(bytes);
   CHECKRESULT result;
   collect(check, result);
@@ -93,8 +100,7 @@ CHECKRESULT checkOrdersText(std::string_view bytes, int gameNo, const CHECKOPTIO
 }
 
 int checkOrdersFile(const std::string& path, int gameNo, CHECKRESULT& result, const CHECKOPTIONS& options) {
-  const std::optional<SUGGESTER> suggester = suggesterFor(gameNo, options);
-  ORDERSCHECK check(gameNo, 1, suggester ? &*suggester : nullptr);
+  ORDERSCHECK check(gameNo, 1, suggesterFor(gameNo, options));
   if (!check.loadFile(path)) return 0;
   collect(check, result);
   return 1;

@@ -5,7 +5,12 @@
 // The game data is the process's shared data (SYNTAX::loadSyntaxData, or
 // loadGameData below); it must be loaded before a check. A check reads and
 // writes process-wide state (the shared data's look-up caches, the block
-// pool): one check at a time per process.
+// pool, the engine's suggester): one call at a time per process; a server
+// that takes requests on several threads must let one call in at a time.
+// Calls may be made any number of times: each frees what it built, and the
+// suggester (the candidate names of one world, copied from the data) is built
+// on the first call with suggestions for a world and kept for the next calls
+// until the world or the data changes.
 #pragma once
 
 #include <string>
@@ -20,9 +25,13 @@ namespace vyr {
 // loose data files, or "" for "syntax.dat" beside the running program (the
 // real executable, links followed). The data checks run first, and a data set
 // with an error is not loaded, so that no later check can end on a fault of
-// the data. Answers 1, or 0 with `error` ("PATH: what is wrong") and nothing
-// loaded.
+// the data. Answers 1 (data loaded before is replaced), or 0 with `error`
+// ("PATH: what is wrong") and the data of before left in place.
 int loadGameData(const std::string& path, std::string& error);
+
+// Releases the shared data and what the engine built from it (the suggester);
+// a later check needs the data loaded again.
+void releaseGameData();
 
 struct CHECKOPTIONS {
   int suggestions = 1;  // 0: no finding carries a suggestion

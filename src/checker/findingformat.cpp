@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdio>
 
+#include "text/utf8.h"
+
 namespace vyr {
 
 namespace {
@@ -16,34 +18,6 @@ std::string counted(int n, std::string_view singular) {
   text += singular;
   if (n != 1) text += 's';
   return text;
-}
-
-// The length of the valid UTF-8 sequence at text[i], or 0 when it is not one.
-std::size_t utf8Length(std::string_view text, std::size_t i) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-  const unsigned char lead = byte(i);
-  std::size_t length = 0;
-  unsigned char low = 0x80;
-  unsigned char high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;   // no overlong forms
-    if (lead == 0xED) high = 0x9F;  // no surrogates
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;  // nothing above U+10FFFF
-  } else {
-    return 0;
-  }
-  if (i + length > text.size()) return 0;
-  if (byte(i + 1) < low || byte(i + 1) > high) return 0;
-  for (std::size_t k = 2; k < length; ++k) {
-    if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return 0;
-  }
-  return length;
 }
 
 void appendJsonField(std::string& line, std::string_view name, std::string_view text) {
@@ -74,7 +48,7 @@ std::string& appendJsonString(std::string& destination, std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
     const auto c = static_cast<unsigned char>(text[i]);
     if (c >= 0x80) {
-      const std::size_t length = utf8Length(text, i);
+      const std::size_t length = utf8SequenceLength(text, i);
       if (length == 0) {
         destination += kReplacement;
         ++i;
@@ -114,7 +88,11 @@ std::string formatFinding(REPORTFORMAT format, std::string_view file, const FIND
     appendJsonField(line, "file", file);
     appendJsonField(line, "line", finding.line);
     appendJsonField(line, "column", finding.column);
+    appendJsonField(line, "end_column", finding.endColumn);
+    appendJsonField(line, "char_column", finding.charColumn);
+    appendJsonField(line, "end_char_column", finding.endCharColumn);
     appendJsonField(line, "severity", severity);
+    appendJsonField(line, "code", finding.code);
     appendJsonField(line, "message", plainMessage(finding.message));
     if (finding.suggestion.empty()) {
       line += ",\"suggestion\":null";

@@ -5,7 +5,9 @@
 //          FILE: E errors, W warnings[, N not shown]     (or "FILE: not checked")
 //          total: F files, E errors, W warnings[, X not checked]
 //   json:  {"format":1,"type":"finding","file":...,"line":...,"column":...,
-//           "severity":"error"|"warning","message":...,"suggestion":...|null}
+//           "end_column":...,"char_column":...,"end_char_column":...,
+//           "severity":"error"|"warning","code":...,"message":...,"suggestion":...|null}
+//          (columns: bytes, then characters; a span ends before its end column)
 //          {"format":1,"type":"file","file":...,"checked":true|false,"errors":...,
 //           "warnings":...,"unshown":...}
 //          {"format":1,"type":"total","files":...,"unchecked":...,"errors":...,

@@ -3,6 +3,8 @@
 #include <string>
 
 #include "checker/commandtable.h"
+#include "checker/ordercommand.h"
+#include "checker/paramkinds.h"
 #include "checker/syntax.h"
 #include "text/utils.h"
 
@@ -27,9 +29,6 @@ std::string_view wordAt(const std::vector<std::string_view>& words, int k) {
 
 }  // namespace
 
-// Implemented with the process-wide table in syntax.cpp's translation unit.
-const COMMANDTABLE* sharedCommandTable();
-
 void SYNTAX::addCheckLine(const FIELDPARSER& parser, int n, std::string_view message) {
   const int pos = parser.fieldPosition(n);
   std::string& line = checkLine_;
@@ -46,7 +45,8 @@ void SYNTAX::addCheckLine(const FIELDPARSER& parser, int n, std::string_view mes
   output_->addLine(line);
 }
 
-void SYNTAX::report(const FIELDPARSER& parser, int field, std::string_view message, int isWarning) {
+void SYNTAX::report(const FIELDPARSER& parser, int field, std::string_view message, int isWarning, FINDINGCODE code,
+                    const PARAMKIND* kind, std::string_view subject) {
   if (reportsOnLine_ >= kMaxReportsPerLine) return;
   ++reportsOnLine_;
   addCheckLine(parser, field, message);
@@ -56,7 +56,18 @@ void SYNTAX::report(const FIELDPARSER& parser, int field, std::string_view messa
     ++errors_;
   }
   if (sink_ != nullptr) {
-    sink_->finding(currentLine_, field, parser.fieldPosition(field), parser.line(), message, isWarning);
+    CHECKREPORT found;
+    found.line = currentLine_;
+    found.field = field;
+    found.position = parser.fieldPosition(field);
+    found.end = parser.fieldEnd(field);
+    found.echo = parser.line();
+    found.message = message;
+    found.subject = subject.empty() ? parser.field(field) : subject;
+    found.isWarning = isWarning;
+    found.code = code;
+    found.kind = kind;
+    sink_->finding(found);
   }
 }
 
@@ -66,17 +77,10 @@ int SYNTAX::checkOrderLine(const FIELDPARSER& parser) {
   const std::string_view first = parser.field(1);
   if (parser.fieldCount() == 0 || startsWith(first, ';')) return errors_ > 0 || warnings_ > 0 ? 1 : 0;
 
-  int s = 0;
-  std::string_view command = first;
-  if (startsWith(first, '@')) {
-    if (first.size() == 1) {
-      s = 1;
-      if (parser.fieldCount() < 2 || startsWith(parser.field(2), ';')) return 0;
-      command = parser.field(2);
-    } else {
-      command = first.substr(1);
-    }
-  }
+  const ORDERCOMMAND order = orderCommand(parser);
+  const int s = order.shift;
+  const std::string_view command = order.text;
+  if (s == 1 && (parser.fieldCount() < 2 || startsWith(command, ';'))) return 0;
   loadSyntaxData(0, 0);
 
   if (const auto* variant = selectVariant(parser, command, s)) {
@@ -117,8 +121,12 @@ const std::vector<std::string_view>* SYNTAX::selectVariant(const FIELDPARSER& pa
     if (matches) return variant;
     ++rejected;
   }
-  report(parser, 1, rejected > 0 ? "ERROR: Missing One Or More Command Parameters." : "ERROR: Unrecognized Command.",
-         0);
+  if (rejected > 0) {
+    report(parser, 1, "ERROR: Missing One Or More Command Parameters.", 0, FINDINGCODE::kMissingParameters, nullptr,
+           command);
+  } else {
+    report(parser, 1, "ERROR: Unrecognized Command.", 0, FINDINGCODE::kUnknownCommand, nullptr, command);
+  }
   return nullptr;
 }
 
@@ -127,11 +135,13 @@ void SYNTAX::checkScope(const FIELDPARSER& parser, std::string_view scope) {
   // The scope code compared ignoring case, as compareNoCase would.
   const char code = scope.size() == 1 ? upperChar(scope.front()) : '\0';
   if (code == 'S' && !underShire) {
-    report(parser, 1, "ERROR: Shire Type Order Is Not Under A SHIRE Order.", 0);
+    report(parser, 1, "ERROR: Shire Type Order Is Not Under A SHIRE Order.", 0, FINDINGCODE::kOrderOutsideShire);
   } else if (code == 'G' && underShire) {
-    report(parser, 1, "WARNING: Global Orders Do Not Need To Be Under A Shire Orders.", 1);
+    report(parser, 1, "WARNING: Global Orders Do Not Need To Be Under A Shire Orders.", 1,
+           FINDINGCODE::kGlobalUnderShire);
   } else if (code == 'C' && underShire) {
-    report(parser, 1, "WARNING: City Orders Do Not Need To Be Under A Shire Order.", 1);
+    report(parser, 1, "WARNING: City Orders Do Not Need To Be Under A Shire Order.", 1,
+           FINDINGCODE::kCityUnderShire);
   }
 }
 
@@ -157,13 +167,16 @@ void SYNTAX::walkSlots(const FIELDPARSER& parser, SLOTWALK& walk) {
       if (wordAt(walk.words, walk.p) == "#" || (anyOptional && missing)) {
         walk.done = true;
       } else if (startsWith(text, ';')) {
-        if (!anyOptional) report(parser, walk.e, "ERROR: Expected More Parameters, Found Comment.", 0);
+        if (!anyOptional) report(parser, walk.e, "ERROR: Expected More Parameters, Found Comment.", 0,
+                                  FINDINGCODE::kCommentForParameter, findParameterKind(kind));
         walk.done = true;
       } else if (walk.ground) {
-        report(parser, walk.e, "ERROR: No More Parameters Allowed After GROUND.", 0);
+        report(parser, walk.e, "ERROR: No More Parameters Allowed After GROUND.", 0,
+               FINDINGCODE::kParameterAfterGround, findParameterKind(kind));
         walk.done = true;
       } else if (missing) {
-        report(parser, walk.e, "ERROR: Expected More Parameters.", 0);
+        report(parser, walk.e, "ERROR: Expected More Parameters.", 0, FINDINGCODE::kMissingParameter,
+               findParameterKind(kind));
         walk.done = true;
       } else {
         validateParameter(parser, kind, walk.e, walk);
@@ -179,7 +192,7 @@ void SYNTAX::checkExtraFields(const FIELDPARSER& parser, const SLOTWALK& walk) {
   const bool freeText = !walk.words.empty() && walk.words.back() == "#";
   for (int e = walk.e; parser.fieldCount() >= e && reportsOnLine_ < kMaxReportsPerLine; ++e) {
     if (startsWith(parser.field(e), ';') || freeText) break;
-    report(parser, e, "WARNING: Extra Parameter Supplied.", 1);
+    report(parser, e, "WARNING: Extra Parameter Supplied.", 1, FINDINGCODE::kExtraParameter);
   }
 }
 

@@ -5,9 +5,9 @@
 // ORDERSCHECK owns the input buffer, the annotated copy (the output buffer,
 // byte for byte what VyrSyn writes) and its checker, whose current shire
 // starts fresh. It keeps, for every line of the cleaned input, the number of
-// the line in the file it came from and that line as written (carriage
-// return dropped as the load drops it, byte-order mark gone), so that
-// findings can be mapped back after the pre-pass has rewritten the lines.
+// the line in the file it came from, and has the pre-pass record where each
+// prepared byte came from in that line as written (byte-order mark gone), so
+// that findings can be placed in the text as given.
 #pragma once
 
 #include <memory>
@@ -48,8 +48,7 @@ class ORDERSCHECK : private FINDINGSINK {
   [[nodiscard]] BUFFER& annotated() { return output_; }
 
  private:
-  void finding(int line, int field, int position, std::string_view echo, std::string_view message,
-               int isWarning) override;
+  void finding(const CHECKREPORT& report) override;
   void recordWrittenLines(const std::vector<int>& sourceLines);
 
   int gameNo_;
@@ -57,8 +56,8 @@ class ORDERSCHECK : private FINDINGSINK {
   BUFFER input_;
   BUFFER output_;
   std::unique_ptr<SYNTAX> checker_;
-  std::vector<int> sourceLine_;       // per line of the cleaned input
-  std::vector<std::string> written_;  // per line of the cleaned input
+  std::vector<int> sourceLine_;      // per line of the cleaned input
+  std::vector<LINEORIGIN> origins_;  // per line of the cleaned input, from the pre-pass
   std::vector<FINDING> findings_;
   int errors_ = 0;
   int warnings_ = 0;

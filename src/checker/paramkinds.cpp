@@ -117,21 +117,21 @@ constexpr std::array kRanges = {
     Range{Kind::kPesAmtProduce, 0, 4500, "ERROR: Invalid Peasant Amount For Producing."},
 };
 
-// A name kind: the field must name an entry of one table visible in the world.
+// A name kind: the field must name an entry, visible in the world, of the
+// kind's table (kParamKinds).
 struct Lookup {
   Kind kind;
-  std::unique_ptr<SYNDAT> SYNWORLDS::*table;
   const char* message;
 };
 
-const std::array kLookups = {
-    Lookup{Kind::kUnit, &SYNWORLDS::units, "ERROR: Expected Unit Name."},
-    Lookup{Kind::kShabb, &SYNWORLDS::ships, "ERROR: Expected Valid Ship Type Name."},
-    Lookup{Kind::kBuild, &SYNWORLDS::build, "ERROR: Expected Valid Building Name."},
-    Lookup{Kind::kRes, &SYNWORLDS::res, "ERROR: Unknown Resource Type."},
-    Lookup{Kind::kArt, &SYNWORLDS::art, "ERROR: Invalid Artifact Type."},
-    Lookup{Kind::kRace, &SYNWORLDS::race, "ERROR: Invalid Race Name Specified."},
-    Lookup{Kind::kLand, &SYNWORLDS::land, "ERROR: Invalid Terrain Type Specified."},
+constexpr std::array kLookups = {
+    Lookup{Kind::kUnit, "ERROR: Expected Unit Name."},
+    Lookup{Kind::kShabb, "ERROR: Expected Valid Ship Type Name."},
+    Lookup{Kind::kBuild, "ERROR: Expected Valid Building Name."},
+    Lookup{Kind::kRes, "ERROR: Unknown Resource Type."},
+    Lookup{Kind::kArt, "ERROR: Invalid Artifact Type."},
+    Lookup{Kind::kRace, "ERROR: Invalid Race Name Specified."},
+    Lookup{Kind::kLand, "ERROR: Invalid Terrain Type Specified."},
 };
 
 constexpr std::size_t kKinds = static_cast<std::size_t>(Kind::kLand) + 1;
@@ -144,7 +144,7 @@ constexpr std::array<const Rule*, kKinds> rulesByKind(const std::array<Rule, N>&
   return byKind;
 }
 constexpr std::array kRangeOf = rulesByKind(kRanges);
-const std::array kLookupOf = rulesByKind(kLookups);
+constexpr std::array kLookupOf = rulesByKind(kLookups);
 
 template <std::size_t N>
 bool inWordList(std::string_view text, const std::array<std::string_view, N>& words) {
@@ -221,17 +221,22 @@ void SYNTAX::validateParameter(const FIELDPARSER& parser, std::string_view kindN
     fatalError("Unknown Syntax Parameter.");
   }
   const auto kind = static_cast<Kind>(found);
+  const PARAMKIND* kindOf = &kParamKinds[static_cast<std::size_t>(found)];
   const std::string_view text = parser.field(e);
   SYNWORLDS& data = *gameData();
 
   if (const Range* range = kRangeOf[static_cast<std::size_t>(kind)]) {
     long value = 0;
     parser.getLong(&value, e);
-    if (!isInteger(text) || value < range->low || value > range->high) report(parser, e, range->message, 0);
+    if (!isInteger(text) || value < range->low || value > range->high) {
+      report(parser, e, range->message, 0, FINDINGCODE::kInvalidNumber, kindOf);
+    }
     return;
   }
   if (const Lookup* lookup = kLookupOf[static_cast<std::size_t>(kind)]) {
-    if ((data.*lookup->table)->findName(text, world_) == 0) report(parser, e, lookup->message, 0);
+    if ((data.*kindOf->table)->findName(text, world_) == 0) {
+      report(parser, e, lookup->message, 0, FINDINGCODE::kUnknownName, kindOf);
+    }
     return;
   }
 
@@ -241,49 +246,51 @@ void SYNTAX::validateParameter(const FIELDPARSER& parser, std::string_view kindN
         walk.ground = true;
         return;
       }
-      if (!isLocation(text)) report(parser, e, "ERROR: Location Is Invalid.", 0);
+      if (!isLocation(text)) report(parser, e, "ERROR: Location Is Invalid.", 0, FINDINGCODE::kInvalidLocation, kindOf);
       return;
     }
     case Kind::kLoc:
-      if (!isLocation(text)) report(parser, e, "ERROR: Location Is Invalid.", 0);
+      if (!isLocation(text)) report(parser, e, "ERROR: Location Is Invalid.", 0, FINDINGCODE::kInvalidLocation, kindOf);
       return;
     case Kind::kLoc5: {
       LOCATION location(0);
       if (!parseLocation(location, text) || location.key() == 0) {
-        report(parser, e, "ERROR: Location Is Invalid.", 0);
+        report(parser, e, "ERROR: Location Is Invalid.", 0, FINDINGCODE::kInvalidLocation, kindOf);
       } else if (location.shire() == 5) {
-        report(parser, e, "ERROR: Must be a shire other than central shire.", 0);
+        report(parser, e, "ERROR: Must be a shire other than central shire.", 0, FINDINGCODE::kCentralShire, kindOf);
       }
       return;
     }
     case Kind::kName:
-      if (isNumberLike(parser, e)) report(parser, e, "ERROR: Expected a text name, not a number.", 0);
+      if (isNumberLike(parser, e)) report(parser, e, "ERROR: Expected a text name, not a number.", 0, FINDINGCODE::kNumberForName,
+                                           kindOf);
       return;
     case Kind::kMagic:
-      if (!inWordList(text, kMagicWords)) report(parser, e, "ERROR: Invalid Magic Type.", 0);
+      if (!inWordList(text, kMagicWords)) report(parser, e, "ERROR: Invalid Magic Type.", 0, FINDINGCODE::kInvalidMagic, kindOf);
       return;
     case Kind::kExploreMode:
       if (!inWordList(text, kExploreModes)) {
-        report(parser, e, "ERROR: Invalid Explore Mode; Normal Cautious or Bold.", 0);
+        report(parser, e, "ERROR: Invalid Explore Mode; Normal Cautious or Bold.", 0, FINDINGCODE::kInvalidExploreMode,
+               kindOf);
       }
       return;
     case Kind::kTax:
-      if (!inWordList(text, kTaxCodes)) report(parser, e, "ERROR: Invalid Tax Rate Code.", 0);
+      if (!inWordList(text, kTaxCodes)) report(parser, e, "ERROR: Invalid Tax Rate Code.", 0, FINDINGCODE::kInvalidTaxRate, kindOf);
       return;
     case Kind::kYesNo:
-      if (parseYesNo(text) == -1) report(parser, e, "ERROR: Expected Yes or No.", 0);
+      if (parseYesNo(text) == -1) report(parser, e, "ERROR: Expected Yes or No.", 0, FINDINGCODE::kExpectedYesNo, kindOf);
       return;
     case Kind::kEmail:
       if (text.find('@') == std::string_view::npos) {
-        report(parser, e, "ERROR: Email Address Does Not Seem Valid.", 0);
+        report(parser, e, "ERROR: Email Address Does Not Seem Valid.", 0, FINDINGCODE::kInvalidEmail, kindOf);
       }
       return;
     case Kind::kPass:
-      if (const char* warning = passwordWarning(text)) report(parser, e, warning, 1);
+      if (const char* warning = passwordWarning(text)) report(parser, e, warning, 1, FINDINGCODE::kUnusualPassword, kindOf);
       return;
     case Kind::kSpell: {
       const int key = data.spell->findName(text, world_);
-      if (key == 0) report(parser, e, "ERROR: Expected Valid Spell Name.", 0);
+      if (key == 0) report(parser, e, "ERROR: Expected Valid Spell Name.", 0, FINDINGCODE::kUnknownName, kindOf);
       spliceSpell(key, walk);
       return;
     }

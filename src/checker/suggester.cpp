@@ -4,53 +4,23 @@
 #include <set>
 
 #include "checker/commandtable.h"
+#include "checker/paramkinds.h"
 #include "checker/syntax.h"
 #include "gamedata/synworlds.h"
 #include "text/editdistance.h"
-#include "text/fieldparser.h"
 #include "text/utils.h"
 
 namespace vyr {
 
-// The process-wide command table, defined with it in the checker.
-const COMMANDTABLE* sharedCommandTable();
-
 namespace {
-
-constexpr std::string_view kUnrecognized = "ERROR: Unrecognized Command.";
-
-// The checker's unknown-name messages and the tables the names come from.
-struct NAMEKIND {
-  std::string_view message;
-  std::unique_ptr<SYNDAT> SYNWORLDS::*table;
-};
-
-constexpr NAMEKIND kNameKinds[] = {
-    {"ERROR: Expected Unit Name.", &SYNWORLDS::units},
-    {"ERROR: Expected Valid Ship Type Name.", &SYNWORLDS::ships},
-    {"ERROR: Expected Valid Building Name.", &SYNWORLDS::build},
-    {"ERROR: Unknown Resource Type.", &SYNWORLDS::res},
-    {"ERROR: Invalid Artifact Type.", &SYNWORLDS::art},
-    {"ERROR: Invalid Race Name Specified.", &SYNWORLDS::race},
-    {"ERROR: Invalid Terrain Type Specified.", &SYNWORLDS::land},
-    {"ERROR: Expected Valid Spell Name.", &SYNWORLDS::spell},
-};
 
 void addOnce(std::vector<std::string>& names, std::set<std::string>& seen, std::string_view name) {
   if (!name.empty() && seen.emplace(name).second) names.emplace_back(name);
 }
 
-// The command as the checker looks it up: field 1, or field 2 after a lone
-// '@', without a glued '@'.
-std::string_view commandText(const FIELDPARSER& parser) {
-  const std::string_view first = parser.field(1);
-  if (first == "@") return parser.field(2);
-  return first.starts_with('@') ? first.substr(1) : first;
-}
-
 }  // namespace
 
-SUGGESTER::SUGGESTER(int world) {
+SUGGESTER::SUGGESTER(int world) : world_(world) {
   std::set<std::string> seen;
   if (const COMMANDTABLE* table = sharedCommandTable()) {
     // Reading a line moves the list's position cache only.
@@ -63,8 +33,9 @@ SUGGESTER::SUGGESTER(int world) {
   }
   SYNWORLDS* data = SYNTAX::gameData();
   if (data == nullptr) return;
-  for (const NAMEKIND& kind : kNameKinds) {
-    TABLENAMES& names = tables_.emplace_back(TABLENAMES{kind.message, {}});
+  for (const PARAMKIND& kind : parameterKinds()) {
+    if (kind.table == nullptr) continue;
+    TABLENAMES& names = tables_.emplace_back(TABLENAMES{&kind, {}});
     SYNDAT& table = *(data->*kind.table);
     seen.clear();
     for (int n = 1; n <= table.count(); ++n) {
@@ -76,16 +47,13 @@ SUGGESTER::SUGGESTER(int world) {
   }
 }
 
-std::string SUGGESTER::suggest(std::string_view message, std::string_view echo, int field) const {
-  const std::vector<std::string>* candidates = nullptr;
-  if (message == kUnrecognized) candidates = &commands_;
+std::string SUGGESTER::suggest(FINDINGCODE code, const PARAMKIND* kind, std::string_view typed) const {
+  if (code == FINDINGCODE::kUnknownCommand) return nearest(typed, commands_);
+  if (code != FINDINGCODE::kUnknownName || kind == nullptr) return {};
   for (const TABLENAMES& table : tables_) {
-    if (message == table.message) candidates = &table.names;
+    if (table.kind->table == kind->table) return nearest(typed, table.names);
   }
-  if (candidates == nullptr) return {};
-  const FIELDPARSER parser(echo, ' ', '"', 1, 1, 1);
-  const std::string_view typed = message == kUnrecognized ? commandText(parser) : parser.field(field);
-  return nearest(typed, *candidates);
+  return {};
 }
 
 std::string SUGGESTER::nearest(std::string_view typed, const std::vector<std::string>& candidates) {

@@ -1,9 +1,9 @@
 // Near names for the findings that name something the game does not know: a
-// command that is not in the command table ("ERROR: Unrecognized Command.")
-// and a name that no data table entry visible in the game's world carries
-// (the unknown-unit, -ship type, -building, -resource, -artifact, -race,
-// -terrain and -spell errors). Only the batch checker's own reports carry the
-// hint; the annotated copy never changes.
+// command that is not in the command table (code unknown-command) and a name
+// that no data table entry visible in the game's world carries (code
+// unknown-name, with the table of the slot's kind). The hint is chosen by the
+// finding's code and table, never by its wording; the annotated copy never
+// carries it.
 //
 // SUGGESTER copies the candidate names once, from the loaded command table and
 // game data; it owns those copies and reads nothing else afterwards.
@@ -13,9 +13,11 @@
 #include <string_view>
 #include <vector>
 
+#include "checker/findingcode.h"
+
 namespace vyr {
 
-class SYNDAT;
+struct PARAMKIND;
 
 class SUGGESTER {
  public:
@@ -24,11 +26,14 @@ class SUGGESTER {
   // The shared data must be loaded.
   explicit SUGGESTER(int world);
 
-  // The name to suggest for a finding with `message` at field `field` of the
-  // echoed line `echo`, or "" when the finding takes no hint or no candidate
-  // lies within `suggestionLimit` of the text written there. The nearest
-  // candidate wins; among equally near ones the first in table order.
-  [[nodiscard]] std::string suggest(std::string_view message, std::string_view echo, int field) const;
+  [[nodiscard]] int world() const { return world_; }
+
+  // The name to suggest for a finding of `code` about the text `typed` (the
+  // command, or the field's text), for a name of `kind`'s table; "" when the
+  // finding takes no hint or no candidate lies within `suggestionLimit` of
+  // the typed text. The nearest candidate wins; among equally near ones the
+  // first in table order.
+  [[nodiscard]] std::string suggest(FINDINGCODE code, const PARAMKIND* kind, std::string_view typed) const;
 
   // The nearest of `candidates` to `typed` within `suggestionLimit`, not the
   // typed name itself (letter case ignored), or "".
@@ -37,10 +42,11 @@ class SUGGESTER {
 
  private:
   struct TABLENAMES {
-    std::string_view message;
+    const PARAMKIND* kind;
     std::vector<std::string> names;
   };
 
+  int world_;
   std::vector<std::string> commands_;
   std::vector<TABLENAMES> tables_;
 };

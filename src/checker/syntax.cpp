@@ -2,15 +2,12 @@
 // pass over a whole orders buffer.
 #include "checker/syntax.h"
 
-#include <unistd.h>
-
-#include <climits>
 #include <cstdio>
 #include <string>
 
 #include "archive/files.h"
+#include "checker/archivepath.h"
 #include "checker/commandtable.h"
-#include "driver/args.h"
 #include "gamedata/synworlds.h"
 #include "text/utils.h"
 
@@ -22,34 +19,14 @@ namespace {
 std::unique_ptr<COMMANDTABLE> commandTable;
 std::unique_ptr<SYNWORLDS> sharedGameData;
 std::string archiveOverride;
+int generation = 0;
 
-const char kArchiveName[] = "syntax.dat";
 const char kGameNumberWarning[] =
     "Warning: Game Number Specified Invalid. Using data that is common to all worlds of Vyr. \n ";
 
-// The directory of the running executable, with its final '/', or "".
-std::string executableDirectory() {
-  std::string path(PATH_MAX, '\0');
-  const ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
-  if (length <= 0) return {};
-  path.resize(static_cast<std::size_t>(length));
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-// "syntax.dat" beside the program. A program started through the search path
-// has no directory in its name: look beside the real executable first, then in
-// the current directory.
-std::string archivePath() {
-  if (!archiveOverride.empty()) return archiveOverride;
-  std::string directory;
-  ARGS().programDirectory(directory);
-  if (directory.empty()) {
-    const std::string beside = executableDirectory() + kArchiveName;
-    if (!executableDirectory().empty() && fileExists(beside)) return beside;
-  }
-  return directory + kArchiveName;
-}
+// The archive set by the program, or the one found by the rule for a program
+// whose name is not known.
+std::string archivePath() { return archiveOverride.empty() ? defaultArchivePath("") : archiveOverride; }
 
 }  // namespace
 
@@ -64,6 +41,8 @@ void SYNTAX::setArchivePath(std::string_view path) { archiveOverride = path; }
 
 SYNWORLDS* SYNTAX::gameData() { return sharedGameData.get(); }
 
+int SYNTAX::dataGeneration() { return generation; }
+
 void SYNTAX::loadSyntaxData(int useArchive, int streamSelector) {
   std::unique_ptr<FILES> archive;
   if (useArchive != 0 && (!commandTable || !sharedGameData)) {
@@ -71,6 +50,7 @@ void SYNTAX::loadSyntaxData(int useArchive, int streamSelector) {
     archive->loadFiles();
   }
   if (!commandTable) {
+    ++generation;
     auto lines = std::make_unique<BUFFER>();
     if (archive) {
       archive->extractFile("vyrsyn.dat", *lines);
@@ -82,6 +62,7 @@ void SYNTAX::loadSyntaxData(int useArchive, int streamSelector) {
     commandTable = std::make_unique<COMMANDTABLE>(std::move(lines));
   }
   if (!sharedGameData) {
+    ++generation;
     sharedGameData = std::make_unique<SYNWORLDS>(0, nullptr, streamSelector);
     sharedGameData->setVerbose(0);
     sharedGameData->loadAll(archive.get(), streamSelector);
@@ -89,6 +70,7 @@ void SYNTAX::loadSyntaxData(int useArchive, int streamSelector) {
 }
 
 void SYNTAX::releaseSyntaxData() {
+  ++generation;
   commandTable.reset();
   sharedGameData.reset();
 }
@@ -96,6 +78,8 @@ void SYNTAX::releaseSyntaxData() {
 namespace {
 
 bool isWhite(char c) { return isSpaceChar(c); }
+
+constexpr int kTabWidth = 8;  // every tab becomes this many spaces
 
 // What wordEquals(1, "#END", 1) answers, without the general word walk.
 bool isEndLine(std::string_view text) {
@@ -122,17 +106,35 @@ std::string_view trimmed(std::string_view text) {
 int SYNTAX::prepareOrders(BUFFER& in) {
   for (int n = 1; n <= in.lineCount(); ++n) {
     STRING* line = in.lineString(n);
-    line->expandTabs(8);
-    const std::string_view text = line->view();
+    LINEORIGIN* origin = nullptr;
+    if (origins_ != nullptr) {
+      origin = &origins_->emplace_back();
+      origin->written = line->view();
+      for (std::size_t i = 0; i < origin->written.size(); ++i) {
+        origin->from.insert(origin->from.end(), origin->written[i] == '\t' ? kTabWidth : 1, static_cast<int>(i));
+      }
+    }
+    line->expandTabs(kTabWidth);
+    std::string_view text = line->view();
     const std::size_t semicolon = text.find(';');
-    if (semicolon != std::string_view::npos && semicolon > 0 && text[semicolon - 1] != ' ') {
+    const bool glued = semicolon != std::string_view::npos && semicolon > 0 && text[semicolon - 1] != ' ';
+    if (glued) {
       prepared_.assign(text);
       prepared_.insert(semicolon, 1, ' ');
-      trimText(prepared_);
-      line->setText(prepared_);
-    } else if (const std::string_view kept = trimmed(text); kept.size() != text.size()) {
-      line->setText(kept);
+      text = prepared_;
+      if (origin != nullptr) {
+        const auto at = origin->from.begin() + static_cast<std::ptrdiff_t>(semicolon);
+        origin->from.insert(at, *at);
+      }
     }
+    const std::string_view kept = trimmed(text);
+    if (origin != nullptr) {
+      const auto begin = static_cast<std::size_t>(kept.data() - text.data());
+      origin->from.erase(origin->from.begin() + static_cast<std::ptrdiff_t>(begin + kept.size()),
+                         origin->from.end());
+      origin->from.erase(origin->from.begin(), origin->from.begin() + static_cast<std::ptrdiff_t>(begin));
+    }
+    if (glued || kept.size() != text.size()) line->setText(kept);
   }
   return in.lineCount();
 }
@@ -153,8 +155,13 @@ int SYNTAX::checkOrders(BUFFER* in, BUFFER* out, int* errorCount, int* warningCo
     ++warnings_;
     ++results;
     if (sink_ != nullptr) {
-      sink_->finding(0, 1, 0, "",
-                     "Warning: Game Number Specified Invalid. Using data that is common to all worlds of Vyr.", 1);
+      CHECKREPORT report;
+      report.position = 0;
+      report.end = 0;
+      report.message = "Warning: Game Number Specified Invalid. Using data that is common to all worlds of Vyr.";
+      report.isWarning = 1;
+      report.code = FINDINGCODE::kUnknownGame;
+      sink_->finding(report);
     }
   }
 

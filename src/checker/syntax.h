@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "checker/findingcode.h"
+#include "checker/lineorigin.h"
 #include "gamedata/location.h"
 #include "text/buffer.h"
 #include "text/fieldparser.h"
@@ -20,17 +22,32 @@ namespace vyr {
 
 class SYNWORLDS;
 class COMMANDTABLE;
+struct PARAMKIND;
+
+// One error or warning as the check pass reports it.
+struct CHECKREPORT {
+  int line = 0;          // the input buffer's line number (0 for the game-number warning)
+  int field = 1;         // the field number
+  int position = -1;     // where the field starts in the echoed line, -1 when it is missing
+  int end = -1;          // where it ends there (just past its last byte), -1 when missing
+  std::string_view echo;     // the echoed line
+  std::string_view message;  // as the check line shows it
+  std::string_view subject;  // the text the finding is about: the command, or the field's text
+  int isWarning = 0;
+  FINDINGCODE code = FINDINGCODE::kUnknownCommand;
+  const PARAMKIND* kind = nullptr;  // for a parameter's finding: the slot's kind
+};
 
 // Told of every error and warning as it is reported, besides the check line.
 class FINDINGSINK {
  public:
   virtual ~FINDINGSINK() = default;
-  // line: the input buffer's line number (0 for the game-number warning);
-  // field: the field number; position: where the field starts in the echoed
-  // line, -1 when the field is missing; echo: the echoed line.
-  virtual void finding(int line, int field, int position, std::string_view echo, std::string_view message,
-                       int isWarning) = 0;
+  virtual void finding(const CHECKREPORT& report) = 0;
 };
+
+// The process-wide command table that SYNTAX::loadSyntaxData loads; null
+// before the load and after SYNTAX::releaseSyntaxData.
+const COMMANDTABLE* sharedCommandTable();
 
 class SYNTAX {
  public:
@@ -46,10 +63,15 @@ class SYNTAX {
   // The archive to load instead of "syntax.dat" beside the program ("" for that).
   static void setArchivePath(std::string_view path);
   static SYNWORLDS* gameData();
+  // Changes whenever the shared data is loaded or released, so that what is
+  // built from the data (a suggester's names) can tell it is stale.
+  static int dataGeneration();
 
   // Normalises every line in place: tabs to eight spaces, a space before a glued
-  // first ';', trimmed. Answers the number of lines.
+  // first ';', trimmed. Answers the number of lines. With an origin record set,
+  // appends to it where each prepared byte of each line came from.
   int prepareOrders(BUFFER& in);
+  void setOriginRecord(std::vector<LINEORIGIN>* record) { origins_ = record; }
   // Copies the orders between the header and end lines into `out` with their
   // check lines; answers 1 when anything was reported.
   int checkOrders(BUFFER* in, BUFFER* out, int* errorCount, int* warningCount, int gameNo);
@@ -89,7 +111,9 @@ class SYNTAX {
     bool done = false;
   };
 
-  void report(const FIELDPARSER& parser, int field, std::string_view message, int isWarning);
+  // `subject`: what the finding is about when it is not the field's text.
+  void report(const FIELDPARSER& parser, int field, std::string_view message, int isWarning, FINDINGCODE code,
+              const PARAMKIND* kind = nullptr, std::string_view subject = {});
   const std::vector<std::string_view>* selectVariant(const FIELDPARSER& parser, std::string_view command,
                                                      int s);
   void checkScope(const FIELDPARSER& parser, std::string_view scope);
@@ -113,6 +137,7 @@ class SYNTAX {
   int warnings_ = 0;
   int world_ = 0;
   FINDINGSINK* sink_ = nullptr;
+  std::vector<LINEORIGIN>* origins_ = nullptr;
   int currentLine_ = 0;
   int reportsOnLine_ = 0;
 };

@@ -8,18 +8,13 @@
 #include <map>
 #include <utility>
 
+#include "checker/paramkinds.h"
 #include "text/fieldparser.h"
 #include "text/utils.h"
 
 namespace vyr {
 
 namespace {
-
-constexpr std::string_view kKinds[] = {
-    "loc",     "loc5",   "region", "gloc",        "compress",      "player", "name",        "unit",
-    "unitamt", "hero",   "ship",   "castord",     "spell",         "magic",  "exploremode", "shabb",
-    "y/n",     "build",  "email",  "pass",        "resamt",        "res",    "feed",        "tax",
-    "art",     "artamt", "enemy",  "pesamtbuild", "pesamtproduce", "race",   "land"};
 
 constexpr char kUnknownKind[] = "\"Unknown Syntax Parameter.\"";
 
@@ -183,9 +178,7 @@ bool hides(int earlier, int later) { return earlier == 0 || earlier == later; }
 
 }  // namespace
 
-bool isParameterKind(std::string_view word) {
-  return std::find(std::begin(kKinds), std::end(kKinds), word) != std::end(kKinds);
-}
+bool isParameterKind(std::string_view word) { return findParameterKind(word) != nullptr; }
 
 void checkCommandTable(const Lines& lines, REPORTER& report) {
   if (lines.size() <= 2) {

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "checker/archivepath.h"
+#include "checker/gamenumber.h"
 #include "checker/ordersfile.h"
 #include "driver/args.h"
 #include "text/utils.h"
@@ -29,7 +31,7 @@ int readGameNumber(RUNSTATE& run, const ARGS& args) {
   run.gameNo = 1;
   if (args.count() < 2) {
     say("WARNING: No game number was supplied will use game no 1.\n");
-  } else if (args.getInt(2, &run.gameNo) != 1) {
+  } else if (std::string text; args.getString(2, &text) != 1 || !parseGameNumber(text, run.gameNo)) {
     return usageError("ERROR: Unable to access the game number parameter, incorrect format.\n");
   }
   std::fprintf(stderr, "Game No     : %d\n", run.gameNo);
@@ -165,6 +167,7 @@ void endRun(RUNSTATE& run) {
 int runDriver(int argc, char** argv) {
   say(kBanner);
   const ARGS args(argc, argv);
+  SYNTAX::setArchivePath(defaultArchivePath(argc > 0 ? argv[0] : ""));
   static RUNSTATE run;
   const int completed = setUpRun(run) && checkRun(run) && saveRun(run);
   endRun(run);

@@ -264,6 +264,25 @@ int FIELDPARSER::fieldPosition(int n) const {
   return n <= static_cast<int>(positions_.size()) ? positions_[n - 1] : -1;
 }
 
+// A quoted field closes at a quote followed by the separator or the line's
+// end; a plain one ends at the next separator.
+int FIELDPARSER::fieldEnd(int n) const {
+  const int start = fieldPosition(n);
+  if (start < 0) return -1;
+  const std::string_view line = backup_;
+  auto i = static_cast<std::size_t>(start);
+  if (line[i] == quote_) {
+    for (std::size_t k = i + 1; k < line.size(); ++k) {
+      if (line[k] == quote_ && (k + 1 == line.size() || line[k + 1] == separator_)) {
+        return static_cast<int>(k + 1);
+      }
+    }
+    return static_cast<int>(line.size());
+  }
+  while (i < line.size() && line[i] != separator_) ++i;
+  return static_cast<int>(i);
+}
+
 // One walk over the backup finds where every field starts: the first index at
 // which the walk stands outside a quote, right after a separator, on a
 // character that is not one, while the running field number is that field's.

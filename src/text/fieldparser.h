@@ -59,6 +59,9 @@ class FIELDPARSER {
   [[nodiscard]] const std::string& line() const { return backup_; }
   // 0-based index in the backup where field n starts, or -1.
   [[nodiscard]] int fieldPosition(int n) const;
+  // 0-based index in the backup just past field n (its closing quote
+  // included), or -1.
+  [[nodiscard]] int fieldEnd(int n) const;
   [[nodiscard]] int fieldEquals(int n, std::string_view text, int ignoreCase) const;
 
   // Field k into destination k (null destinations are skipped); answers how many

@@ -44,13 +44,18 @@ TEST(FindingFormat, FindingsAndSummariesInBothFormats) {
   FINDING finding;
   finding.line = 12;
   finding.column = 7;
+  finding.endColumn = 12;
+  finding.charColumn = 6;
+  finding.endCharColumn = 10;
+  finding.code = "unknown-command";
   finding.message = "ERROR: Unrecognized Command.";
   finding.suggestion = "MUSTER";
   EXPECT_EQ(formatFinding(REPORTFORMAT::kGnu, "orders/p1.txt", finding),
             "orders/p1.txt:12:7: error: Unrecognized Command. (did you mean 'MUSTER'?)\n");
   EXPECT_EQ(formatFinding(REPORTFORMAT::kJson, "a\"b.txt", finding),
             "{\"format\":1,\"type\":\"finding\",\"file\":\"a\\\"b.txt\",\"line\":12,\"column\":7,"
-            "\"severity\":\"error\",\"message\":\"Unrecognized Command.\",\"suggestion\":\"MUSTER\"}\n");
+            "\"end_column\":12,\"char_column\":6,\"end_char_column\":10,"
+            "\"severity\":\"error\",\"code\":\"unknown-command\",\"message\":\"Unrecognized Command.\",\"suggestion\":\"MUSTER\"}\n");
   finding.severity = SEVERITY::kWarning;
   finding.message = "Warning: Game Number Specified Invalid. Using data that is common to all worlds of Vyr.";
   finding.suggestion.clear();

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "checker/ordersfile.h"
-#include "checker/echomap.h"
+#include "checker/paramkinds.h"
 #include "checker/suggester.h"
 #include "text/fieldparser.h"
 #include "support/datasettest.h"
@@ -20,10 +20,23 @@ namespace {
 
 using BatchCheck = DataSetTest;
 
+// The line prepared by the pre-pass, with the origin it records.
+LINEORIGIN prepared(const std::string& written, std::string& text) {
+  BUFFER buffer;
+  buffer.addLine(written);
+  std::vector<LINEORIGIN> origins;
+  SYNTAX checker(0, 0);
+  checker.setOriginRecord(&origins);
+  checker.prepareOrders(buffer);
+  text = buffer.lineString(1)->text();
+  return origins.at(0);
+}
+
 // The columns of every field of the echoed line, and the column of a missing one.
 std::vector<int> fieldColumns(const std::string& written) {
-  const ECHOMAP map(written);
-  const std::string echo = "  " + map.prepared();
+  std::string text;
+  const LINEORIGIN map = prepared(written, text);
+  const std::string echo = "  " + text;
   const FIELDPARSER parser(echo, ' ', '"', 1, 1, 1);
   std::vector<int> columns;
   for (int n = 1; n <= parser.fieldCount(); ++n) columns.push_back(map.column(parser.fieldPosition(n)));
@@ -54,7 +67,7 @@ TEST_F(BatchCheck, EchoPositionsMapToColumnsOfTheWrittenLine) {
   }
 }
 
-TEST_F(BatchCheck, EchoMapPreparesLinesAsThePrePassDoes) {
+TEST_F(BatchCheck, RecordingOriginsPreparesLinesAsThePlainPrePassDoes) {
   const std::vector<std::string> lines = {"SHIRE 12,3",
                                           "\tRECRUIT\t5 Archers",
                                           "   MARCH 40  Pikemen   ",
@@ -72,7 +85,16 @@ TEST_F(BatchCheck, EchoMapPreparesLinesAsThePrePassDoes) {
   for (const std::string& line : lines) buffer.addLine(line);
   SYNTAX(0, 0).prepareOrders(buffer);
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    EXPECT_EQ(ECHOMAP(lines[i]).prepared(), buffer.lineString(static_cast<int>(i) + 1)->text()) << i;
+    std::string text;
+    const LINEORIGIN origin = prepared(lines[i], text);
+    EXPECT_EQ(text, buffer.lineString(static_cast<int>(i) + 1)->text()) << i;
+    EXPECT_EQ(origin.written, lines[i]) << i;
+    ASSERT_EQ(origin.from.size(), text.size()) << i;
+    for (std::size_t k = 0; k < text.size(); ++k) {
+      // Each prepared byte is its written byte, a tab's space, or the space before a glued ';'.
+      const char source = lines[i][static_cast<std::size_t>(origin.from[k])];
+      EXPECT_TRUE(source == text[k] || (text[k] == ' ' && (source == '\t' || source == ';'))) << i << ' ' << k;
+    }
   }
 }
 
@@ -140,17 +162,19 @@ TEST_F(BatchCheck, UnknownGameWarningPointsAtTheStartAndSuggestionsUseCommonName
   EXPECT_EQ(check.findings()[0].severity, SEVERITY::kWarning);
   EXPECT_EQ(check.findings()[1].line, 2);
 
+  const PARAMKIND* unit = findParameterKind("unit");
   const SUGGESTER common(0);
-  EXPECT_EQ(common.suggest("ERROR: Expected Unit Name.", "  RECRUIT 5 Trols", 3), "");
-  EXPECT_EQ(common.suggest("ERROR: Expected Unit Name.", "  RECRUIT 5 archer", 3), "Archers");
+  EXPECT_EQ(common.suggest(FINDINGCODE::kUnknownName, unit, "Trols"), "");
+  EXPECT_EQ(common.suggest(FINDINGCODE::kUnknownName, unit, "archer"), "Archers");
   const SUGGESTER second(2);
-  EXPECT_EQ(second.suggest("ERROR: Expected Unit Name.", "  RECRUIT 5 Trols", 3), "Trolls");
-  EXPECT_EQ(second.suggest("ERROR: Expected Valid Spell Name.", "  CAST 1 Frots 1,1", 3), "Frost");
-  EXPECT_EQ(second.suggest("ERROR: Unrecognized Command.", "  @PATROLL 1,1", 1), "PATROL");
-  EXPECT_EQ(second.suggest("ERROR: Unrecognized Command.", "  @ SINGAL ALL", 1), "SIGNAL");
-  // A known command rejected on its keyword, and a message that takes no hint.
-  EXPECT_EQ(second.suggest("ERROR: Unrecognized Command.", "  SIGNAL NONE", 1), "");
-  EXPECT_EQ(second.suggest("ERROR: Location Is Invalid.", "  PATROL 0,5", 2), "");
+  EXPECT_EQ(second.suggest(FINDINGCODE::kUnknownName, unit, "Trols"), "Trolls");
+  EXPECT_EQ(second.suggest(FINDINGCODE::kUnknownName, findParameterKind("spell"), "Frots"), "Frost");
+  EXPECT_EQ(second.suggest(FINDINGCODE::kUnknownCommand, nullptr, "PATROLL"), "PATROL");
+  // A known command, the hint of a name kind without its table, and codes that take no hint.
+  EXPECT_EQ(second.suggest(FINDINGCODE::kUnknownCommand, nullptr, "SIGNAL"), "");
+  EXPECT_EQ(second.suggest(FINDINGCODE::kUnknownName, nullptr, "Trols"), "");
+  EXPECT_EQ(second.suggest(FINDINGCODE::kMissingParameters, nullptr, "SINGAL"), "");
+  EXPECT_EQ(second.suggest(FINDINGCODE::kInvalidLocation, findParameterKind("loc"), "0,5"), "");
 }
 
 TEST_F(BatchCheck, FileLinesAreNumberedAsLoadedAndAMissingFileFails) {

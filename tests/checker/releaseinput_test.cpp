@@ -16,10 +16,11 @@ using Lines = std::vector<std::string>;
 
 class FindingLog : public FINDINGSINK {
  public:
-  void finding(int line, int field, int position, std::string_view echo, std::string_view message,
-               int isWarning) override {
-    log += std::to_string(line) + ":" + std::to_string(field) + ":" + std::to_string(position) + ":" +
-           std::string(echo) + ":" + std::string(message) + ":" + std::to_string(isWarning) + "\n";
+  void finding(const CHECKREPORT& r) override {
+    log += std::to_string(r.line) + ":" + std::to_string(r.field) + ":" + std::to_string(r.position) + "-" +
+           std::to_string(r.end) + ":" + std::string(r.echo) + ":" + std::string(r.message) + ":" +
+           std::string(r.subject) + ":" + std::to_string(r.isWarning) + ":" +
+           std::string(findingCodeName(r.code)) + "\n";
   }
   std::string log;
 };

@@ -25,7 +25,8 @@ TEST(VyrcheckOptions, CommandLines) {
       {{"--format", "xml", "a"}, "unknown format 'xml'"},
       {{"--game", "+5", "a"}, "bad game number '+5'"},
       {{"--game", "5a", "a"}, "bad game number '5a'"},
-      {{"--game", "99999999999", "a"}, "bad game number '99999999999'"},
+      {{"--game", "99999999999", "a"}, ""},  // clamped, as VyrSyn reads it
+      {{"--game", "-", "a"}, ""},            // game 0, as for VyrSyn
       {{"--max-findings", "-1", "a"}, "bad --max-findings '-1'"},
       {{"a", "--game"}, "--game needs a value"},
       {{"--verbose", "a"}, "unknown option '--verbose'"},

@@ -4,16 +4,15 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
-#include <optional>
 
+#include "checker/archivepath.h"
+#include "checker/engine.h"
+#include "checker/gamenumber.h"
 #include "checker/syntax.h"
-#include "driver/args.h"
-#include "checker/orderscheck.h"
-#include "checker/ordersfile.h"
-#include "vyrcheck/isolate.h"
-#include "checker/suggester.h"
 #include "gamedata/synworlds.h"
+#include "text/newfile.h"
 #include "text/utils.h"
+#include "vyrcheck/isolate.h"
 
 namespace vyr {
 
@@ -96,11 +95,9 @@ void relayConsole(std::string_view name, std::string_view console) {
 // and a new child goes on with the next.
 class BATCHRUN {
  public:
-  BATCHRUN(const VYRCHECKOPTIONS& options, int useArchive, std::string stdinBytes)
-      : options_(options), useArchive_(useArchive), stdinBytes_(std::move(stdinBytes)) {
-    if (options_.format != REPORTFORMAT::kAnnotated) {
-      suggester_.emplace(SYNTAX::gameData()->worldOfGame(options_.gameNo));
-    }
+  BATCHRUN(const VYRCHECKOPTIONS& options, std::string stdinBytes)
+      : options_(options), stdinBytes_(std::move(stdinBytes)) {
+    checkOptions_.suggestions = options_.format != REPORTFORMAT::kAnnotated ? 1 : 0;
   }
 
   int checkAll() {
@@ -167,21 +164,20 @@ class BATCHRUN {
   // warnings, findings not shown) and the findings' lines. Answers the status.
   int checkInChild(int k, std::string& report) {
     const std::string& file = options_.files[static_cast<std::size_t>(k)];
-    ORDERSCHECK check(options_.gameNo, useArchive_, suggester_ ? &*suggester_ : nullptr);
+    CHECKRESULT check;
     if (file == "-") {
-      check.loadText(stdinBytes_);
-    } else if (isDirectory(file) || !check.loadFile(file)) {
+      check = checkOrdersText(stdinBytes_, options_.gameNo, checkOptions_);
+    } else if (isDirectory(file) || !checkOrdersFile(file, options_.gameNo, check, checkOptions_)) {
       std::fprintf(stderr, "vyrcheck: %s: cannot be read\n", file.c_str());
       return kStatusFailed;
     }
-    check.check();
     std::string lines;
     int shown = 0;
     int unshown = 0;
     if (options_.format == REPORTFORMAT::kAnnotated) {
-      if (!saveCopy(file, check.annotated())) return kStatusFailed;
+      if (!saveCopy(file, check.annotated)) return kStatusFailed;
     } else {
-      for (const FINDING& finding : check.findings()) {
+      for (const FINDING& finding : check.findings) {
         if (options_.maxFindings > 0 && shown >= options_.maxFindings) {
           ++unshown;
         } else if (!options_.quiet) {
@@ -190,14 +186,14 @@ class BATCHRUN {
         }
       }
     }
-    report = std::to_string(check.errors()) + ' ' + std::to_string(check.warnings()) + ' ' +
+    report = std::to_string(check.errors) + ' ' + std::to_string(check.warnings) + ' ' +
              std::to_string(unshown) + '\n' + lines;
     return kStatusClean;
   }
 
   // The annotated copy under the file's own name in the output directory,
   // never over anything that is there.
-  int saveCopy(const std::string& file, BUFFER& annotated) const {
+  int saveCopy(const std::string& file, const std::string& annotated) const {
     const std::string base =
         file == "-" ? std::string(kStdinCopyName) : std::filesystem::path(file).filename().string();
     const std::string path = (std::filesystem::path(options_.outDir) / base).string();
@@ -205,7 +201,7 @@ class BATCHRUN {
       std::fprintf(stderr, "vyrcheck: %s: already exists, not overwritten\n", path.c_str());
       return 0;
     }
-    if (!saveOutputFile(annotated, path)) {
+    if (annotated.empty() || !writeNewFile(path, annotated)) {
       std::fprintf(stderr, "vyrcheck: %s: cannot be written (or nothing to write)\n", path.c_str());
       return 0;
     }
@@ -213,9 +209,8 @@ class BATCHRUN {
   }
 
   const VYRCHECKOPTIONS& options_;
-  int useArchive_;
   std::string stdinBytes_;
-  std::optional<SUGGESTER> suggester_;
+  CHECKOPTIONS checkOptions_;
   REPORTCOUNTS totals_;
 };
 
@@ -234,8 +229,11 @@ int failRun(const std::string& fault) {
 
 // Selects the game data; answers the checker's `useArchive`, or -1 with the
 // fault written.
-int selectData(const VYRCHECKOPTIONS& options) {
-  if (options.data.empty()) return 1;
+int selectData(const VYRCHECKOPTIONS& options, std::string_view programName) {
+  if (options.data.empty()) {
+    SYNTAX::setArchivePath(defaultArchivePath(programName));
+    return 1;
+  }
   if (!pathExists(options.data)) {
     failRun(options.data + ": no such file or directory");
     return -1;
@@ -308,7 +306,7 @@ int parseVyrcheckOptions(const std::vector<std::string_view>& arguments, VYRCHEC
     } else if (reader.matches("--data", value)) {
       options.data = value;
     } else if (reader.matches("--game", value)) {
-      if (fault.empty() && !readNumber(value, options.gameNo))
+      if (fault.empty() && !parseGameNumber(value, options.gameNo))
         fault = "bad game number '" + std::string(value) + "'";
     } else if (reader.matches("--max-findings", value)) {
       if (fault.empty() && (!readNumber(value, options.maxFindings) || options.maxFindings < 0)) {
@@ -330,7 +328,6 @@ int parseVyrcheckOptions(const std::vector<std::string_view>& arguments, VYRCHEC
 }
 
 int runVyrcheck(int argc, char** argv) {
-  const ARGS args(argc, argv);  // the program's directory, where syntax.dat lies
   const std::vector<std::string_view> arguments(argv + 1, argv + argc);
   VYRCHECKOPTIONS options;
   std::string fault;
@@ -345,7 +342,7 @@ int runVyrcheck(int argc, char** argv) {
   if (options.format == REPORTFORMAT::kAnnotated && !isDirectory(options.outDir)) {
     return failRun(options.outDir + ": not a directory");
   }
-  const int useArchive = selectData(options);
+  const int useArchive = selectData(options, argc > 0 ? argv[0] : "");
   if (useArchive < 0) return kStatusFailed;
   if (!loadData(options, useArchive)) return kStatusFailed;
 
@@ -356,7 +353,7 @@ int runVyrcheck(int argc, char** argv) {
       break;
     }
   }
-  BATCHRUN run(options, useArchive, std::move(stdinBytes));
+  BATCHRUN run(options, std::move(stdinBytes));
   const int status = run.checkAll();
   SYNTAX::releaseSyntaxData();
   return status;
