@@ -17,18 +17,6 @@ int isKeywordSlot(std::string_view word) {
   return 1;
 }
 
-std::string_view orderCommand(const FIELDPARSER& parser, int& commandField) {
-  commandField = 1;
-  const std::string_view first = parser.field(1);
-  if (parser.fieldCount() == 0 || first.starts_with(';')) return {};
-  if (first == "@") {
-    commandField = 2;
-    const std::string_view second = parser.field(2);
-    return second.starts_with(';') ? std::string_view() : second;
-  }
-  return first.starts_with('@') ? first.substr(1) : first;
-}
-
 std::string_view slotOfField(const COMMANDTABLE::Words& words, int commandField, int field) {
   const int size = static_cast<int>(words.size());
   int e = commandField + 1;

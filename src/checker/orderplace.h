@@ -1,8 +1,9 @@
 // Where a place in an order line stands for the command table, for programs
-// that help a player write orders (completion, explanations): the command a
-// line gives, the slot of a variant that a field of the line fills, and
-// whether the orders after some lines stand under a SHIRE order. The answers
-// follow the check pass's own rules, which live beside them in the checker.
+// that help a player write orders (completion, explanations): the slot of a
+// variant that a field of the line fills, and whether the orders after some
+// lines stand under a SHIRE order. The answers follow the check pass's own
+// rules, which live beside them in the checker; the command of a line is
+// orderCommand's (checker/ordercommand.h).
 #pragma once
 
 #include <string_view>
@@ -12,17 +13,8 @@
 
 namespace vyr {
 
-// The process-wide command table, or null before the game data is loaded.
-const COMMANDTABLE* sharedCommandTable();
-
 // 1 when a slot word of the command table is a keyword: upper-case letters only.
 [[nodiscard]] int isKeywordSlot(std::string_view word);
-
-// The command of an order line split as the check pass splits it (space,
-// quote '"'): field 1, or field 2 after a lone '@', without a glued '@'.
-// `commandField` receives the number of the command's field (1 or 2). The
-// empty text for a blank line, a comment, and a lone '@' without a command.
-std::string_view orderCommand(const FIELDPARSER& parser, int& commandField);
 
 // What the slot walk reads for field `field` of a line whose command is field
 // `commandField`, under the variant `words`: a keyword, a parameter kind, "#"

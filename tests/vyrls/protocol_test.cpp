@@ -77,9 +77,14 @@ long long characterOf(const std::string& line, int column, bool utf16) {
   return units;
 }
 
+const std::string kExampleCodes = "https://example.org/codes.md";
+
 json diagnosticsOf(const json& message) { return message.is_null() ? json() : message["params"]["diagnostics"]; }
 
-void expectSameAsVyrcheck(const std::string& text, const json& diagnostics, bool utf16) {
+// The diagnostics must be vyrcheck's findings one for one: the same lines,
+// spans, severities, codes, messages and suggestions.
+void expectSameAsVyrcheck(const std::string& text, const json& diagnostics, bool utf16,
+                          const std::string& codesUrl = kExampleCodes) {
   const std::vector<json> expected = vyrcheckFindings(text);
   const std::vector<std::string> textLines = lines(text);
   ASSERT_TRUE(diagnostics.is_array());
@@ -90,8 +95,11 @@ void expectSameAsVyrcheck(const std::string& text, const json& diagnostics, bool
     const int line = finding["line"].get<int>();
     SCOPED_TRACE(diagnostic.dump());
     EXPECT_EQ(diagnostic["range"]["start"]["line"], line - 1);
-    EXPECT_EQ(diagnostic["range"]["start"]["character"],
-              characterOf(textLines[static_cast<std::size_t>(line - 1)], finding["column"].get<int>(), utf16));
+    const std::string& written = textLines[static_cast<std::size_t>(line - 1)];
+    EXPECT_EQ(diagnostic["range"]["start"]["character"], characterOf(written, finding["column"].get<int>(), utf16));
+    EXPECT_EQ(diagnostic["range"]["end"]["line"], line - 1);
+    EXPECT_EQ(diagnostic["range"]["end"]["character"], characterOf(written, finding["end_column"].get<int>(), utf16));
+    EXPECT_EQ(diagnostic.value("code", ""), finding.value("code", ""));
     EXPECT_EQ(diagnostic["severity"], finding["severity"] == "error" ? 1 : 2);
     EXPECT_EQ(diagnostic["message"], finding["message"]);
     EXPECT_EQ(diagnostic["source"], "vyr");
@@ -101,7 +109,7 @@ void expectSameAsVyrcheck(const std::string& text, const json& diagnostics, bool
       EXPECT_FALSE(diagnostic.contains("data"));
     }
     if (diagnostic.contains("code")) {
-      EXPECT_EQ(diagnostic["codeDescription"]["href"], "https://example.org/codes.md#" + diagnostic["code"].get<std::string>());
+      EXPECT_EQ(diagnostic["codeDescription"]["href"], codesUrl + "#" + diagnostic["code"].get<std::string>());
     }
   }
 }
@@ -143,7 +151,7 @@ TEST(VyrlsProtocol, DiagnosticsAreVyrchecksFindingsInTheNegotiatedEncoding) {
   for (const CASE& c : cases) {
     SCOPED_TRACE(c.encoding);
     LSPCLIENT client;
-    const json result = client.start({{"codesUrl", "https://example.org/codes.md"}}, c.capabilities);
+    const json result = client.start({{"codesUrl", kExampleCodes}}, c.capabilities);
     ASSERT_EQ(result["capabilities"]["positionEncoding"], c.encoding);
     client.open(kUri, kOrders, 7);
     const json published = client.diagnostics(kUri, 7);
@@ -155,7 +163,7 @@ TEST(VyrlsProtocol, DiagnosticsAreVyrchecksFindingsInTheNegotiatedEncoding) {
 TEST(VyrlsProtocol, TheExampleOrdersGiveVyrchecksFindings) {
   const std::string text = slurp(std::string(VYR_SOURCE_DIR) + "/examples/orders-mistakes.txt");
   LSPCLIENT client;
-  client.start({{"codesUrl", "https://example.org/codes.md"}});
+  client.start({{"codesUrl", kExampleCodes}});
   client.open(kUri, text);
   expectSameAsVyrcheck(text, diagnosticsOf(client.diagnostics(kUri, 1)), true);
 }
@@ -191,7 +199,7 @@ TEST(VyrlsProtocol, IncrementalAndFullChangesKeepClientAndServerInStep) {
       {"insert a line break", {{"range", {{"start", {{"line", 8}, {"character", 22}}}, {"end", {{"line", 8}, {"character", 23}}}}}, {"text", "4\n  RECRUIT 5 Archers"}}, afterThird},
       {"replace the whole text", {{"text", afterFourth}}, afterFourth},
   };
-  LSPCLIENT client;
+  LSPCLIENT client({"--codes-url", "file:///doc/codes.md"});
   client.start();
   client.open(kUri, kOrders, 1);
   ASSERT_FALSE(client.diagnostics(kUri, 1).is_null());
@@ -203,7 +211,7 @@ TEST(VyrlsProtocol, IncrementalAndFullChangesKeepClientAndServerInStep) {
                                              {"contentChanges", json::array({edit.change})}});
     const json published = client.diagnostics(kUri, version);
     ASSERT_FALSE(published.is_null());
-    expectSameAsVyrcheck(edit.text, diagnosticsOf(published), true);
+    expectSameAsVyrcheck(edit.text, diagnosticsOf(published), true, "file:///doc/codes.md");
   }
   client.notify("textDocument/didClose", {{"textDocument", {{"uri", kUri}}}});
   const json cleared = client.diagnostics(kUri);

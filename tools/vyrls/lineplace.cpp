@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "checker/orderplace.h"
+#include "checker/ordercommand.h"
 
 namespace vyr {
 
@@ -10,7 +10,9 @@ LINEPLACE::LINEPLACE(std::string_view line, std::size_t offset) : line_(line) {
   std::replace(line_.begin(), line_.end(), '\t', ' ');
   offset = std::min(offset, line_.size());
   parser_ = std::make_unique<FIELDPARSER>(line_, ' ', '"', 1, 1, 1);
-  command_ = orderCommand(*parser_, commandField_);
+  const ORDERCOMMAND command = orderCommand(*parser_);
+  commandField_ = command.field;
+  if (!command.text.starts_with(';')) command_ = command.text;
   const int count = parser_->fieldCount();
   // The field runs from its start to the next space outside quotes.
   const auto endOf = [this](std::size_t start) {

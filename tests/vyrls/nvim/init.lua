@@ -41,8 +41,9 @@ vim.api.nvim_create_autocmd("VimEnter", {
       return a.col < b.col
     end)
     for _, d in ipairs(diagnostics) do
-      table.insert(lines, string.format("%d:%d-%d:%d %s %s", d.lnum + 1, d.col + 1, d.end_lnum + 1, d.end_col + 1,
-        names[d.severity], d.message))
+      local lsp = (d.user_data or {}).lsp or {}
+      table.insert(lines, string.format("%d:%d-%d:%d %s [%s] %s", d.lnum + 1, d.col + 1, d.end_lnum + 1,
+        d.end_col + 1, names[d.severity], d.code or lsp.code or "", d.message))
     end
     -- The completion after "  RECRUIT 40 " under the SHIRE order.
     local row
