@@ -22,14 +22,16 @@ constexpr int kServerNotInitialized = -32002;
 
 constexpr int kMessageError = 1;  // window/showMessage's type
 
-// The game data is the process's: loaded once, whatever asks for it again.
+// The game data is the process's: loaded at the first initialize, and again
+// only for another path or when it was released meanwhile.
 int gameDataLoaded(const std::string& path, std::string& error) {
-  static int tried = 0;
   static int loaded = 0;
+  static std::string loadedPath;
   static std::string fault;
-  if (!tried) {
-    tried = 1;
+  if (!loaded || path != loadedPath || SYNTAX::gameData() == nullptr) {
+    fault.clear();
     loaded = loadGameData(path, fault);
+    loadedPath = path;
   }
   error = fault;
   return loaded;
@@ -131,10 +133,8 @@ void SERVER::dispatch(const std::string& method, const nlohmann::json* id, const
   if (method == "initialize" && initialized_) return fail(*id, kInvalidRequest, "initialized already");
   respond(*id, (this->*(handler->second))(params));
   if (method == "initialize" && !dataReady_) {
-    std::string error;
-    (void)gameDataLoaded(options_.data, error);
-    notify("window/showMessage",
-           {{"type", kMessageError}, {"message", "vyrls: no orders are checked, the game data is faulty: " + error}});
+    notify("window/showMessage", {{"type", kMessageError},
+                                  {"message", "vyrls: no orders are checked, the game data is faulty: " + dataFault_}});
   }
 }
 
@@ -147,8 +147,7 @@ nlohmann::json SERVER::initialize(const nlohmann::json& params) {
     options_.gameNo = game.get<int>();
   }
   encoding_ = offersUtf8(member(params, "capabilities")) ? POSITIONENCODING::kUtf8 : POSITIONENCODING::kUtf16;
-  std::string error;
-  dataReady_ = gameDataLoaded(options_.data, error);
+  dataReady_ = gameDataLoaded(options_.data, dataFault_);
   return {{"capabilities",
            {{"positionEncoding", encoding_ == POSITIONENCODING::kUtf8 ? "utf-8" : "utf-16"},
             {"textDocumentSync", {{"openClose", true}, {"change", 2}}},

@@ -80,6 +80,7 @@ class SERVER {
   POSITIONENCODING encoding_ = POSITIONENCODING::kUtf16;
   int initialized_ = 0;
   int dataReady_ = 0;
+  std::string dataFault_;  // why the game data cannot be used
   int shutDown_ = 0;
   int exited_ = 0;
 };
