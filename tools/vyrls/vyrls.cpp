@@ -13,7 +13,6 @@
 #include <mutex>
 #include <thread>
 
-#include "driver/args.h"
 #include "vyrls/framing.h"
 
 #ifndef VYRLS_INSTALLED_CODES
@@ -118,14 +117,18 @@ int optionValue(const std::vector<std::string_view>& arguments, std::size_t& ind
 
 }  // namespace
 
+// The installed copy beside the program (bin/../share/doc/vyrsyn), else the
+// copy of the source tree when the program is run from its build directory,
+// else the copy under the install prefix.
 std::string defaultCodesUrl() {
-  std::string directory;
-  ARGS().programDirectory(directory);
   std::error_code ignored;
+  const std::filesystem::path directory = std::filesystem::read_symlink("/proc/self/exe", ignored).parent_path();
   if (!directory.empty()) {
-    const std::filesystem::path beside = std::filesystem::path(directory) / "../share/doc/vyrsyn/codes.md";
-    if (std::filesystem::exists(beside, ignored)) {
-      return "file://" + std::filesystem::weakly_canonical(beside, ignored).string();
+    for (const char* relative : {"../share/doc/vyrsyn/codes.md", "../doc/codes.md"}) {
+      const std::filesystem::path candidate = directory / relative;
+      if (std::filesystem::is_regular_file(candidate, ignored)) {
+        return "file://" + std::filesystem::weakly_canonical(candidate, ignored).string();
+      }
     }
   }
   return std::string("file://") + VYRLS_INSTALLED_CODES;
@@ -168,7 +171,6 @@ int parseVyrlsOptions(const std::vector<std::string_view>& arguments, VYRLSOPTIO
 }
 
 int runVyrls(int argc, char** argv) {
-  const ARGS args(argc, argv);
   VYRLSOPTIONS options;
   std::string fault;
   if (!parseVyrlsOptions(std::vector<std::string_view>(argv + 1, argv + argc), options, fault)) {
