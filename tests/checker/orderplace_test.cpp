@@ -85,7 +85,7 @@ TEST_F(OrderPlaceShire, OrdersStandUnderAShireAsTheCheckPassLeavesIt) {
       {"PASSWORD abcdef\n", 0},
       {"SHIRE 12,3\n", 1},
       {"#VYR Game 1\nSHIRE 12,3\n  RECRUIT 40 Pikemen\n", 1},
-      {"SHIRE 12,9\n", 1},                    // the pass's first error: the shire becomes 1,1
+      {"SHIRE 12,9\n", 1},                      // the pass's first error: the shire becomes 1,1
       {"RECRUIT 40 Pikemen\nSHIRE 12,9\n", 0},  // a later error leaves it unset
       {"#END\nSHIRE 12,3\n", 0},
       {"; SHIRE 12,3\n", 0},

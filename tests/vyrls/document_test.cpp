@@ -30,9 +30,9 @@ TEST(VyrlsDocument, PositionsAndOffsetsConvertBothWays) {
       {"ab\r\ncd", {1, 0}, kUtf16, 4, {1, 0}},
       {"ab\rcd\n", {1, 2}, kUtf16, 5, {1, 2}},  // a lone "\r" ends a line
       {"ab\rcd\n", {2, 0}, kUtf16, 6, {2, 0}},
-      {"ab\ncd", {7, 3}, kUtf16, 5, {1, 2}},   // past the last line: the end
+      {"ab\ncd", {7, 3}, kUtf16, 5, {1, 2}},  // past the last line: the end
       {"ab\ncd", {-1, 3}, kUtf16, 0, {0, 0}},
-      {"a\xff\xc3z", {0, 3}, kUtf16, 3, {0, 3}},  // bytes that are no UTF-8: one unit each
+      {"a\xff\xc3z", {0, 3}, kUtf16, 3, {0, 3}},     // bytes that are no UTF-8: one unit each
       {"a\xed\xa0\x80z", {0, 2}, kUtf8, 2, {0, 2}},  // an encoded surrogate is no character
       {"", {0, 0}, kUtf16, 0, {0, 0}},
   };
@@ -61,7 +61,7 @@ TEST(VyrlsDocument, EditsReplaceTheRangeAndKeepTheLinesRight) {
       {"a\nb\nc", {0, 1}, {2, 0}, "-", "a-c", 1},
       {"a\nb", {1, 1}, {1, 1}, "\nc\r\nd", "a\nb\nc\r\nd", 4},
       {"a\r", {1, 0}, {1, 0}, "\nb", "a\r\nb", 2},  // the "\r" and the new "\n" are one line break
-      {"abc", {0, 2}, {0, 1}, "X", "aXc", 1},        // the ends in either order
+      {"abc", {0, 2}, {0, 1}, "X", "aXc", 1},       // the ends in either order
       {"abc", {5, 0}, {9, 9}, "!", "abc!", 1},
   };
   for (const CASE& c : cases) {

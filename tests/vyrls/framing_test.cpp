@@ -8,7 +8,8 @@ namespace vyr {
 namespace {
 
 std::string framed(const std::string& body, long long lengthOffset = 0) {
-  return "Content-Length: " + std::to_string(static_cast<long long>(body.size()) + lengthOffset) + "\r\n\r\n" + body;
+  return "Content-Length: " + std::to_string(static_cast<long long>(body.size()) + lengthOffset) +
+         "\r\n\r\n" + body;
 }
 
 // Every case is fed in pieces of each size from 1 to the whole, so that a
@@ -25,7 +26,8 @@ TEST(VyrlsFraming, TheReaderFindsEveryMessageWhateverComesBetween) {
   const CASE cases[] = {
       {"two messages", framed(a) + framed(b), {a, b}},
       {"other headers and bare line feeds",
-       "Content-Type: x\r\ncontent-length:  8 \n\n" + a + framed(b), {a, b}},
+       "Content-Type: x\r\ncontent-length:  8 \n\n" + a + framed(b),
+       {a, b}},
       {"a length too short", framed(a, -3) + framed(b), {"!", b}},
       {"a length too long", framed(a, 10) + framed(b), {"!", b}},
       {"no length", "Content-Type: x\r\n\r\n" + framed(a), {a}},

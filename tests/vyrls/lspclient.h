@@ -12,10 +12,9 @@
 #include <chrono>
 #include <deque>
 #include <functional>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 namespace vyr {
 
@@ -95,7 +94,8 @@ class LSPCLIENT {
           return message;
         }
       }
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
       if (left.count() <= 0) return nullptr;
       pollfd wanted{fromServer_, POLLIN, 0};
       if (poll(&wanted, 1, static_cast<int>(left.count())) <= 0) return nullptr;
@@ -117,7 +117,8 @@ class LSPCLIENT {
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
       if (left.count() <= 0) return nullptr;
       json message = next(static_cast<int>(left.count()));
       if (message.is_null()) return nullptr;

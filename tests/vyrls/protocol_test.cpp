@@ -49,7 +49,8 @@ std::vector<std::string> lines(const std::string& text) {
 std::vector<json> vyrcheckFindings(const std::string& text) {
   const std::string path = testing::TempDir() + "/vyrls_orders.txt";
   std::ofstream(path, std::ios::binary) << text;
-  const std::string command = std::string(VYR_VYRCHECK) + " --data " + VYR_BUILT_ARCHIVE + " --format json - <" + path;
+  const std::string command =
+      std::string(VYR_VYRCHECK) + " --data " + VYR_BUILT_ARCHIVE + " --format json - <" + path;
   std::FILE* pipe = popen(command.c_str(), "r");
   std::string output;
   char block[4096];
@@ -79,7 +80,9 @@ long long characterOf(const std::string& line, int column, bool utf16) {
 
 const std::string kExampleCodes = "https://example.org/codes.md";
 
-json diagnosticsOf(const json& message) { return message.is_null() ? json() : message["params"]["diagnostics"]; }
+json diagnosticsOf(const json& message) {
+  return message.is_null() ? json() : message["params"]["diagnostics"];
+}
 
 // The diagnostics must be vyrcheck's findings one for one: the same lines,
 // spans, severities, codes, messages and suggestions.
@@ -96,9 +99,11 @@ void expectSameAsVyrcheck(const std::string& text, const json& diagnostics, bool
     SCOPED_TRACE(diagnostic.dump());
     EXPECT_EQ(diagnostic["range"]["start"]["line"], line - 1);
     const std::string& written = textLines[static_cast<std::size_t>(line - 1)];
-    EXPECT_EQ(diagnostic["range"]["start"]["character"], characterOf(written, finding["column"].get<int>(), utf16));
+    EXPECT_EQ(diagnostic["range"]["start"]["character"],
+              characterOf(written, finding["column"].get<int>(), utf16));
     EXPECT_EQ(diagnostic["range"]["end"]["line"], line - 1);
-    EXPECT_EQ(diagnostic["range"]["end"]["character"], characterOf(written, finding["end_column"].get<int>(), utf16));
+    EXPECT_EQ(diagnostic["range"]["end"]["character"],
+              characterOf(written, finding["end_column"].get<int>(), utf16));
     EXPECT_EQ(diagnostic.value("code", ""), finding.value("code", ""));
     EXPECT_EQ(diagnostic["severity"], finding["severity"] == "error" ? 1 : 2);
     EXPECT_EQ(diagnostic["message"], finding["message"]);
@@ -109,7 +114,8 @@ void expectSameAsVyrcheck(const std::string& text, const json& diagnostics, bool
       EXPECT_FALSE(diagnostic.contains("data"));
     }
     if (diagnostic.contains("code")) {
-      EXPECT_EQ(diagnostic["codeDescription"]["href"], codesUrl + "#" + diagnostic["code"].get<std::string>());
+      EXPECT_EQ(diagnostic["codeDescription"]["href"],
+                codesUrl + "#" + diagnostic["code"].get<std::string>());
     }
   }
 }
@@ -193,10 +199,19 @@ TEST(VyrlsProtocol, IncrementalAndFullChangesKeepClientAndServerInStep) {
   afterThird.replace(afterThird.find("12,9"), 4, "12,4\n  RECRUIT 5 Archers");
   const std::string afterFourth = "SHIRE 12,3\r\n  RECRUIT 1 Ärcher\r\n";
   const EDIT edits[] = {
-      {"delete one letter of a line", {{"range", {{"start", {{"line", 7}, {"character", 19}}}, {"end", {{"line", 7}, {"character", 20}}}}}, {"text", ""}}, afterFirst},
+      {"delete one letter of a line",
+       {{"range", {{"start", {{"line", 7}, {"character", 19}}}, {"end", {{"line", 7}, {"character", 20}}}}},
+        {"text", ""}},
+       afterFirst},
       // "FORGE 1 "Dörn😀" is 15 UTF-16 units; "helm" follows.
-      {"replace after a surrogate pair", {{"range", {{"start", {{"line", 3}, {"character", 15}}}, {"end", {{"line", 3}, {"character", 19}}}}}, {"text", "😀x"}}, afterSecond},
-      {"insert a line break", {{"range", {{"start", {{"line", 8}, {"character", 22}}}, {"end", {{"line", 8}, {"character", 23}}}}}, {"text", "4\n  RECRUIT 5 Archers"}}, afterThird},
+      {"replace after a surrogate pair",
+       {{"range", {{"start", {{"line", 3}, {"character", 15}}}, {"end", {{"line", 3}, {"character", 19}}}}},
+        {"text", "😀x"}},
+       afterSecond},
+      {"insert a line break",
+       {{"range", {{"start", {{"line", 8}, {"character", 22}}}, {"end", {{"line", 8}, {"character", 23}}}}},
+        {"text", "4\n  RECRUIT 5 Archers"}},
+       afterThird},
       {"replace the whole text", {{"text", afterFourth}}, afterFourth},
   };
   LSPCLIENT client({"--codes-url", "file:///doc/codes.md"});
@@ -276,8 +291,10 @@ TEST(VyrlsProtocol, CompletionOffersWhatTheNextSlotAccepts) {
     if (c.empty) {
       EXPECT_TRUE(offered.empty()) << answer.dump();
     }
-    for (const std::string& label : c.some) EXPECT_NE(std::find(offered.begin(), offered.end(), label), offered.end()) << label;
-    for (const std::string& label : c.none) EXPECT_EQ(std::find(offered.begin(), offered.end(), label), offered.end()) << label;
+    for (const std::string& label : c.some)
+      EXPECT_NE(std::find(offered.begin(), offered.end(), label), offered.end()) << label;
+    for (const std::string& label : c.none)
+      EXPECT_EQ(std::find(offered.begin(), offered.end(), label), offered.end()) << label;
   }
 }
 
@@ -294,7 +311,8 @@ TEST(VyrlsProtocol, CompletedCommandsShowTheirSlotsAndTheScopeNote) {
       {"SHIRE 12,3\n\n", 1, "RECRUIT", "S RECRUIT unitamt unit", ""},
       {"SHIRE 12,3\n\n", 1, "SURVEY", "G SURVEY region", "global order inside a SHIRE: a warning here"},
       {"SHIRE 12,3\n\n", 1, "RENAME", "C RENAME name", "city order inside a SHIRE: a warning here"},
-      {"\n", 0, "TRADE", "S TRADE BUY resamt res | S TRADE SELL resamt res", "shire order outside a SHIRE: an error here"},
+      {"\n", 0, "TRADE", "S TRADE BUY resamt res | S TRADE SELL resamt res",
+       "shire order outside a SHIRE: an error here"},
   };
   LSPCLIENT client;
   client.start();
@@ -312,7 +330,8 @@ TEST(VyrlsProtocol, CompletedCommandsShowTheirSlotsAndTheScopeNote) {
     }
     ASSERT_FALSE(found.is_null()) << answer.dump();
     EXPECT_EQ(found["detail"], c.detail);
-    EXPECT_EQ(found.contains("labelDetails") ? found["labelDetails"]["description"].get<std::string>() : "", c.note);
+    EXPECT_EQ(found.contains("labelDetails") ? found["labelDetails"]["description"].get<std::string>() : "",
+              c.note);
   }
 }
 
@@ -324,7 +343,10 @@ TEST(VyrlsProtocol, HoverExplainsCommandsAndNames) {
   };
   const std::string text = "SHIRE 12,3\n  TRADE BUY 500 Grain\n  RECRUIT 40 Pikemen\n  ; RECRUIT\n";
   const CASE cases[] = {
-      {1, 3, {"**TRADE**", "`S TRADE BUY resamt res`: shire order", "`S TRADE SELL resamt res`", "`resamt`: ", "`res`: "}},
+      {1,
+       3,
+       {"**TRADE**", "`S TRADE BUY resamt res`: shire order", "`S TRADE SELL resamt res`",
+        "`resamt`: ", "`res`: "}},
       {2, 14, {"**Pikemen**: unit", "PK"}},
       {2, 9, {"`unitamt`: "}},
       {3, 5, {}},
@@ -336,8 +358,9 @@ TEST(VyrlsProtocol, HoverExplainsCommandsAndNames) {
   int id = 10;
   for (const CASE& c : cases) {
     SCOPED_TRACE(std::to_string(c.line) + ":" + std::to_string(c.character));
-    client.request(++id, "textDocument/hover",
-                   {{"textDocument", {{"uri", kUri}}}, {"position", {{"line", c.line}, {"character", c.character}}}});
+    client.request(
+        ++id, "textDocument/hover",
+        {{"textDocument", {{"uri", kUri}}}, {"position", {{"line", c.line}, {"character", c.character}}}});
     const json answer = client.response(id);
     ASSERT_TRUE(answer.contains("result"));
     if (c.parts.empty()) {
@@ -345,7 +368,8 @@ TEST(VyrlsProtocol, HoverExplainsCommandsAndNames) {
       continue;
     }
     const std::string value = answer["result"]["contents"]["value"];
-    for (const std::string& part : c.parts) EXPECT_NE(value.find(part), std::string::npos) << part << " in " << value;
+    for (const std::string& part : c.parts)
+      EXPECT_NE(value.find(part), std::string::npos) << part << " in " << value;
   }
 }
 
@@ -371,16 +395,19 @@ TEST(VyrlsProtocol, AQuickFixReplacesTheFieldByTheSuggestion) {
   json plain = diagnostics[0];
   plain.erase("data");
   client.request(3, "textDocument/codeAction",
-                 {{"textDocument", {{"uri", kUri}}}, {"range", plain["range"]}, {"context", {{"diagnostics", {plain}}}}});
+                 {{"textDocument", {{"uri", kUri}}},
+                  {"range", plain["range"]},
+                  {"context", {{"diagnostics", {plain}}}}});
   EXPECT_EQ(client.response(3)["result"], json::array());
 }
 
 TEST(VyrlsProtocol, SymbolsOutlineTheShireOrders) {
   LSPCLIENT client;
   client.start();
-  client.open(kUri,
-              "#VYR Game 1\nPASSWORD x\nSHIRE 12,3\n  RECRUIT 40 Pikemen ; more\n\n  ; note\n  MARCH 4 Pikemen 12,4\n"
-              "SHIRE 12,4\n#END\nSHIRE 1,1\n");
+  client.open(
+      kUri,
+      "#VYR Game 1\nPASSWORD x\nSHIRE 12,3\n  RECRUIT 40 Pikemen ; more\n\n  ; note\n  MARCH 4 Pikemen 12,4\n"
+      "SHIRE 12,4\n#END\nSHIRE 1,1\n");
   client.request(2, "textDocument/documentSymbol", {{"textDocument", {{"uri", kUri}}}});
   const json symbols = client.response(2)["result"];
   ASSERT_EQ(symbols.size(), 2u) << symbols.dump();

@@ -11,11 +11,14 @@ using json = nlohmann::json;
 const std::string kUri = "file:///tmp/orders.txt";
 
 std::string framed(const std::string& body, long long lengthOffset = 0) {
-  return "Content-Length: " + std::to_string(static_cast<long long>(body.size()) + lengthOffset) + "\r\n\r\n" + body;
+  return "Content-Length: " + std::to_string(static_cast<long long>(body.size()) + lengthOffset) +
+         "\r\n\r\n" + body;
 }
 
 std::string symbolRequest(int id) {
-  return json({{"jsonrpc", "2.0"}, {"id", id}, {"method", "textDocument/documentSymbol"},
+  return json({{"jsonrpc", "2.0"},
+               {"id", id},
+               {"method", "textDocument/documentSymbol"},
                {"params", {{"textDocument", {{"uri", kUri}}}}}})
       .dump();
 }
@@ -39,10 +42,12 @@ TEST(VyrlsRobustness, BadMessagesAreAnsweredAndTheServerGoesOn) {
       {"no method", framed(R"({"jsonrpc":"2.0","id":5})"), -32600},
       {"not an object", framed("[1, 2, 3]"), -32600},
       {"parameters of the wrong types",
-       framed(R"({"jsonrpc":"2.0","id":5,"method":"textDocument/hover","params":{"textDocument":{"uri":7},"position":"here"}})"),
+       framed(
+           R"({"jsonrpc":"2.0","id":5,"method":"textDocument/hover","params":{"textDocument":{"uri":7},"position":"here"}})"),
        0},
       {"a change of a document that is not open",
-       framed(R"({"jsonrpc":"2.0","method":"textDocument/didChange","params":{"textDocument":{"uri":"file:///none","version":2},"contentChanges":[{"text":"x"}]}})"),
+       framed(
+           R"({"jsonrpc":"2.0","method":"textDocument/didChange","params":{"textDocument":{"uri":"file:///none","version":2},"contentChanges":[{"text":"x"}]}})"),
        0},
   };
   LSPCLIENT client;
@@ -100,9 +105,10 @@ TEST(VyrlsRobustness, PositionsPastLineAndDocumentEndsStandAtTheEnds) {
     LSPCLIENT client;
     client.start();
     client.open(kUri, "ALLY 3\nNOTE x\n");
-    client.notify("textDocument/didChange",
-                  {{"textDocument", {{"uri", kUri}, {"version", ++version}}},
-                   {"contentChanges", {{{"range", {{"start", c.start}, {"end", c.end}}}, {"text", c.text}}}}});
+    client.notify(
+        "textDocument/didChange",
+        {{"textDocument", {{"uri", kUri}, {"version", ++version}}},
+         {"contentChanges", {{{"range", {{"start", c.start}, {"end", c.end}}}, {"text", c.text}}}}});
     // The outline shows the text the server now holds.
     client.request(2, "textDocument/documentSymbol", {{"textDocument", {{"uri", kUri}}}});
     EXPECT_FALSE(client.response(2).is_null());
@@ -140,17 +146,19 @@ TEST(VyrlsRobustness, ALargeDocumentAndAThousandChangesAreChecked) {
                           {"params",
                            {{"textDocument", {{"uri", kUri}, {"version", k + 2}}},
                             {"contentChanges",
-                             {{{"range", {{"start", {{"line", 1}, {"character", 7 + k}}},
-                                          {"end", {{"line", 1}, {"character", 7 + k}}}}},
+                             {{{"range",
+                                {{"start", {{"line", 1}, {"character", 7 + k}}},
+                                 {"end", {{"line", 1}, {"character", 7 + k}}}}},
                                {"text", "x"}}}}}}})
-                         .dump());
+                        .dump());
   }
   client.sendRaw(burst);
-  client.notify("textDocument/didChange",
-                {{"textDocument", {{"uri", kUri}, {"version", 1002}}},
-                 {"contentChanges", {{{"range", {{"start", {{"line", 1}, {"character", 2}}},
-                                                 {"end", {{"line", 1}, {"character", 6}}}}},
-                                      {"text", "RECRUIT 3"}}}}});
+  client.notify(
+      "textDocument/didChange",
+      {{"textDocument", {{"uri", kUri}, {"version", 1002}}},
+       {"contentChanges",
+        {{{"range", {{"start", {{"line", 1}, {"character", 2}}}, {"end", {{"line", 1}, {"character", 6}}}}},
+          {"text", "RECRUIT 3"}}}}});
   const json last = client.diagnostics(kUri, 1002);
   ASSERT_FALSE(last.is_null());
   // "RECRUIT 3 xxx...x": the unit name is the thousand x.
@@ -163,7 +171,8 @@ TEST(VyrlsRobustness, FaultyGameDataIsShownAndNothingIsChecked) {
   LSPCLIENT client;
   const json result = client.start({{"data", std::string(VYR_TEST_DATA_DIR) + "/e2e/data/badkind"}});
   ASSERT_TRUE(result.is_object());
-  const json shown = client.waitFor([](const json& m) { return m.value("method", "") == "window/showMessage"; });
+  const json shown =
+      client.waitFor([](const json& m) { return m.value("method", "") == "window/showMessage"; });
   ASSERT_FALSE(shown.is_null());
   EXPECT_EQ(shown["params"]["type"], 1);
   EXPECT_NE(shown["params"]["message"].get<std::string>().find("badkind"), std::string::npos);

@@ -36,14 +36,19 @@ TEST(VyrlsServer, ACheckOfADocumentChangedMeanwhileIsNotPublished) {
       {"a change", {change(2, "PASSWORD abcdef\n")}, {2}},
       {"two changes", {change(2, "x\n"), change(3, "PASSWORD abcdef\n")}, {3}},
       {"a close", {notification("textDocument/didClose", {{"textDocument", {{"uri", "u"}}}})}, {-1}},
-      {"a request", {message({{"jsonrpc", "2.0"}, {"id", 9}, {"method", "textDocument/documentSymbol"},
-                              {"params", {{"textDocument", {{"uri", "u"}}}}}})}, {1}},
+      {"a request",
+       {message({{"jsonrpc", "2.0"},
+                 {"id", 9},
+                 {"method", "textDocument/documentSymbol"},
+                 {"params", {{"textDocument", {{"uri", "u"}}}}}})},
+       {1}},
   };
   for (const CASE& c : cases) {
     SCOPED_TRACE(c.what);
     std::vector<json> sent;
     SERVER server({VYR_BUILT_ARCHIVE, 1, "file:///codes.md"}, [&sent](const json& m) { sent.push_back(m); });
-    server.handle(message({{"jsonrpc", "2.0"}, {"id", 1}, {"method", "initialize"}, {"params", json::object()}}));
+    server.handle(
+        message({{"jsonrpc", "2.0"}, {"id", 1}, {"method", "initialize"}, {"params", json::object()}}));
     server.handle(notification("textDocument/didOpen",
                                {{"textDocument", {{"uri", "u"}, {"version", 1}, {"text", "BANISH 3\n"}}}}));
     server.checkNext([&] {

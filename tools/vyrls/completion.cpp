@@ -120,7 +120,8 @@ void addSlotValues(ITEMS& items, const COMMANDTABLE& table, const LINEPLACE& pla
 
 }  // namespace
 
-nlohmann::json completionAt(const TEXTDOCUMENT& document, TEXTPOSITION position, const FEATURECONTEXT& context) {
+nlohmann::json completionAt(const TEXTDOCUMENT& document, TEXTPOSITION position,
+                            const FEATURECONTEXT& context) {
   const COMMANDTABLE* table = sharedCommandTable();
   const std::size_t offset = document.offsetAt(position, context.encoding);
   const TEXTPOSITION at = document.positionAt(offset, context.encoding);

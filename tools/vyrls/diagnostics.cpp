@@ -23,7 +23,8 @@ int severityNumber(SEVERITY severity) {
 }
 
 // The byte offset of a 1-based checker line and column, within that line.
-std::size_t offsetOf(const std::vector<std::size_t>& lineStarts, std::string_view text, int line, int column) {
+std::size_t offsetOf(const std::vector<std::size_t>& lineStarts, std::string_view text, int line,
+                     int column) {
   if (line < 1) line = 1;
   if (static_cast<std::size_t>(line) > lineStarts.size()) return text.size();
   const std::size_t start = lineStarts[static_cast<std::size_t>(line - 1)];
@@ -39,9 +40,9 @@ std::size_t offsetOf(const std::vector<std::size_t>& lineStarts, std::string_vie
 
 std::vector<std::size_t> checkerLineStarts(std::string_view text) {
   std::vector<std::size_t> starts{0};
-  for (const char* at = text.data(), *end = text.data() + text.size();
-       at < end && (at = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)))) !=
-                       nullptr;) {
+  for (const char *at = text.data(), *end = text.data() + text.size();
+       at < end && (at = static_cast<const char*>(
+                        std::memchr(at, '\n', static_cast<std::size_t>(end - at)))) != nullptr;) {
     ++at;
     starts.push_back(static_cast<std::size_t>(at - text.data()));
   }

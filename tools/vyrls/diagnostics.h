@@ -5,10 +5,9 @@
 // in `data`, from which the quick fixes are made.
 #pragma once
 
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include "checker/finding.h"
 #include "vyrls/document.h"

@@ -93,7 +93,8 @@ std::size_t TEXTDOCUMENT::offsetAt(TEXTPOSITION position, POSITIONENCODING encod
   long long left = position.character;
   while (at < end && left > 0) {
     const CHARSIZE size = charSizeAt(text_, at);
-    const long long units = encoding == POSITIONENCODING::kUtf8 ? static_cast<long long>(size.bytes) : size.units;
+    const long long units =
+        encoding == POSITIONENCODING::kUtf8 ? static_cast<long long>(size.bytes) : size.units;
     if (units > left) break;  // inside the character: at its start
     left -= units;
     at += size.bytes;
@@ -110,13 +111,15 @@ TEXTPOSITION TEXTDOCUMENT::positionAt(std::size_t offset, POSITIONENCODING encod
   for (std::size_t at = lineStarts_[line]; at < end;) {
     const CHARSIZE size = charSizeAt(text_, at);
     if (at + size.bytes > end) break;
-    position.character += encoding == POSITIONENCODING::kUtf8 ? static_cast<long long>(size.bytes) : size.units;
+    position.character +=
+        encoding == POSITIONENCODING::kUtf8 ? static_cast<long long>(size.bytes) : size.units;
     at += size.bytes;
   }
   return position;
 }
 
-void TEXTDOCUMENT::replace(TEXTPOSITION from, TEXTPOSITION to, std::string_view text, POSITIONENCODING encoding) {
+void TEXTDOCUMENT::replace(TEXTPOSITION from, TEXTPOSITION to, std::string_view text,
+                           POSITIONENCODING encoding) {
   std::size_t begin = offsetAt(from, encoding);
   std::size_t end = offsetAt(to, encoding);
   if (end < begin) std::swap(begin, end);

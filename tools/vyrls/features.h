@@ -4,10 +4,9 @@
 // the JSON result of its request; the game data must be loaded.
 #pragma once
 
+#include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
-
-#include <nlohmann/json.hpp>
 
 #include "checker/commandtable.h"
 #include "vyrls/document.h"
@@ -21,7 +20,8 @@ struct FEATURECONTEXT {
 
 // A CompletionList: at the first word of a line the commands, after a
 // command what its next slot accepts; empty where nothing can be offered.
-nlohmann::json completionAt(const TEXTDOCUMENT& document, TEXTPOSITION position, const FEATURECONTEXT& context);
+nlohmann::json completionAt(const TEXTDOCUMENT& document, TEXTPOSITION position,
+                            const FEATURECONTEXT& context);
 // A Hover on a command (its variants and kinds) or a name (its table and
 // second name), or null.
 nlohmann::json hoverAt(const TEXTDOCUMENT& document, TEXTPOSITION position, const FEATURECONTEXT& context);

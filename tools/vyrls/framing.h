@@ -15,10 +15,9 @@
 #pragma once
 
 #include <cstddef>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
-
-#include <nlohmann/json.hpp>
 
 namespace vyr {
 
@@ -46,8 +45,8 @@ class MESSAGEREADER {
   void compact();
 
   std::string buffer_;
-  std::size_t start_ = 0;     // the first byte not yet taken
-  long long length_ = -1;     // the length of the body being read, -1 in the headers
+  std::size_t start_ = 0;  // the first byte not yet taken
+  long long length_ = -1;  // the length of the body being read, -1 in the headers
   long long headerLength_ = -1;
   std::size_t skipping_ = 0;  // bytes of a too large body still to pass over
   std::size_t limit_;

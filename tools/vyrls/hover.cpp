@@ -60,8 +60,9 @@ std::string fieldHover(const std::vector<const COMMANDTABLE::Words*>& variants, 
       }
     }
     if (fallback.empty()) {
-      const std::string_view meaning =
-          kind != nullptr ? kind->meaning : isKeywordSlot(slot) ? "a keyword of the order" : markerMeaning(slot);
+      const std::string_view meaning = kind != nullptr       ? kind->meaning
+                                       : isKeywordSlot(slot) ? "a keyword of the order"
+                                                             : markerMeaning(slot);
       fallback = "`" + std::string(slot) + "`: " + std::string(meaning) + "\n";
     }
   }
@@ -83,9 +84,10 @@ nlohmann::json hoverAt(const TEXTDOCUMENT& document, TEXTPOSITION position, cons
   }
   const auto& variants = table->variants(place.command());
   if (variants.empty()) return nullptr;
-  const std::string text = place.field() == place.commandField()
-                               ? commandHover(variants, variants.front()->size() > 1 ? (*variants.front())[1] : place.command())
-                               : fieldHover(variants, place, context.gameNo);
+  const std::string text =
+      place.field() == place.commandField()
+          ? commandHover(variants, variants.front()->size() > 1 ? (*variants.front())[1] : place.command())
+          : fieldHover(variants, place, context.gameNo);
   if (text.empty()) return nullptr;
   return {{"contents", {{"kind", "markdown"}, {"value", text}}},
           {"range", rangeJson(document.positionAt(lineStart + place.fieldStart(), context.encoding),

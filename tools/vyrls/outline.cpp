@@ -93,19 +93,22 @@ nlohmann::json codeActions(const TEXTDOCUMENT& document, const nlohmann::json& p
     if (!diagnostic.is_object()) continue;
     const auto data = diagnostic.find("data");
     const auto range = diagnostic.find("range");
-    if (data == diagnostic.end() || !data->is_object() || range == diagnostic.end() || !range->is_object()) continue;
+    if (data == diagnostic.end() || !data->is_object() || range == diagnostic.end() || !range->is_object())
+      continue;
     const auto suggestion = data->find("suggestion");
-    if (suggestion == data->end() || !suggestion->is_string() || suggestion->get_ref<const std::string&>().empty()) {
+    if (suggestion == data->end() || !suggestion->is_string() ||
+        suggestion->get_ref<const std::string&>().empty()) {
       continue;
     }
     const std::string& name = suggestion->get_ref<const std::string&>();
     std::string newText = name;
     if (name.find(' ') != std::string::npos) newText = "\"" + name + "\"";
-    actions.push_back({{"title", "Replace with '" + name + "'"},
-                       {"kind", "quickfix"},
-                       {"isPreferred", true},
-                       {"diagnostics", nlohmann::json::array({diagnostic})},
-                       {"edit", {{"changes", {{document.uri(), {{{"range", *range}, {"newText", newText}}}}}}}}});
+    actions.push_back(
+        {{"title", "Replace with '" + name + "'"},
+         {"kind", "quickfix"},
+         {"isPreferred", true},
+         {"diagnostics", nlohmann::json::array({diagnostic})},
+         {"edit", {{"changes", {{document.uri(), {{{"range", *range}, {"newText", newText}}}}}}}}});
   }
   return actions;
 }

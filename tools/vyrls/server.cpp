@@ -133,8 +133,9 @@ void SERVER::dispatch(const std::string& method, const nlohmann::json* id, const
   if (method == "initialize" && initialized_) return fail(*id, kInvalidRequest, "initialized already");
   respond(*id, (this->*(handler->second))(params));
   if (method == "initialize" && !dataReady_) {
-    notify("window/showMessage", {{"type", kMessageError},
-                                  {"message", "vyrls: no orders are checked, the game data is faulty: " + dataFault_}});
+    notify("window/showMessage",
+           {{"type", kMessageError},
+            {"message", "vyrls: no orders are checked, the game data is faulty: " + dataFault_}});
   }
 }
 
@@ -169,7 +170,8 @@ TEXTDOCUMENT* SERVER::documentOf(const nlohmann::json& params) {
 
 nlohmann::json SERVER::completion(const nlohmann::json& params) {
   const TEXTDOCUMENT* document = documentOf(params);
-  if (document == nullptr || !dataReady_) return {{"isIncomplete", false}, {"items", nlohmann::json::array()}};
+  if (document == nullptr || !dataReady_)
+    return {{"isIncomplete", false}, {"items", nlohmann::json::array()}};
   return completionAt(*document, positionFrom(member(params, "position")), {options_.gameNo, encoding_});
 }
 

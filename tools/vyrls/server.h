@@ -10,9 +10,8 @@
 #pragma once
 
 #include <functional>
-#include <string>
-
 #include <nlohmann/json.hpp>
+#include <string>
 
 #include "vyrls/document.h"
 #include "vyrls/framing.h"
@@ -21,7 +20,7 @@
 namespace vyr {
 
 struct SERVEROPTIONS {
-  std::string data;      // archive or directory; "" for syntax.dat beside the program
+  std::string data;  // archive or directory; "" for syntax.dat beside the program
   int gameNo = 1;
   std::string codesUrl;  // the codes document; a finding's link is codesUrl#code
 };

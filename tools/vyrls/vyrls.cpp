@@ -122,7 +122,8 @@ int optionValue(const std::vector<std::string_view>& arguments, std::size_t& ind
 // else the copy under the install prefix.
 std::string defaultCodesUrl() {
   std::error_code ignored;
-  const std::filesystem::path directory = std::filesystem::read_symlink("/proc/self/exe", ignored).parent_path();
+  const std::filesystem::path directory =
+      std::filesystem::read_symlink("/proc/self/exe", ignored).parent_path();
   if (!directory.empty()) {
     for (const char* relative : {"../share/doc/vyrsyn/codes.md", "../doc/codes.md"}) {
       const std::filesystem::path candidate = directory / relative;
@@ -144,7 +145,8 @@ std::string vyrlsUsage() {
          "  -h, --help            print this text\n";
 }
 
-int parseVyrlsOptions(const std::vector<std::string_view>& arguments, VYRLSOPTIONS& options, std::string& fault) {
+int parseVyrlsOptions(const std::vector<std::string_view>& arguments, VYRLSOPTIONS& options,
+                      std::string& fault) {
   for (std::size_t i = 0; i < arguments.size() && fault.empty(); ++i) {
     const std::string_view argument = arguments[i];
     std::string_view value;

@@ -24,7 +24,8 @@ std::string defaultCodesUrl();
 
 // Reads the arguments after the program name. Answers 1, or 0 with the fault
 // in `fault`.
-int parseVyrlsOptions(const std::vector<std::string_view>& arguments, VYRLSOPTIONS& options, std::string& fault);
+int parseVyrlsOptions(const std::vector<std::string_view>& arguments, VYRLSOPTIONS& options,
+                      std::string& fault);
 std::string vyrlsUsage();
 
 // The whole program on standard input and output; answers the exit status.
