@@ -14,7 +14,16 @@ namespace vyr {
 
 struct LINEORIGIN {
   std::string written;    // the line before the pre-pass, a carriage return at its end included
-  std::vector<int> from;  // from[i]: the 0-based index in `written` of prepared byte i
+  std::vector<int> from;  // from[i]: the 0-based index in `written` of prepared byte i (see compact)
+  int shift = 0;          // after compact() of a plain line: prepared byte i came from written byte shift + i
+  int length = -1;        // after compact(): the prepared line's length
+
+  // Drops `from` when every prepared byte is its written byte moved by one
+  // shift (no tab, no inserted space: most lines), keeping the shift instead.
+  void compact();
+  // The 0-based index in `written` of prepared byte i, 0 <= i < preparedLength().
+  [[nodiscard]] int source(int i) const;
+  [[nodiscard]] int preparedLength() const;
 
   // The 1-based byte column in `written` of the echo's byte at the 0-based
   // `echoPosition`; -1 (a missing field) or a position past the echo's end

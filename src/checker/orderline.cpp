@@ -45,8 +45,8 @@ void SYNTAX::addCheckLine(const FIELDPARSER& parser, int n, std::string_view mes
   output_->addLine(line);
 }
 
-void SYNTAX::report(const FIELDPARSER& parser, int field, std::string_view message, int isWarning, FINDINGCODE code,
-                    const PARAMKIND* kind, std::string_view subject) {
+void SYNTAX::report(const FIELDPARSER& parser, int field, std::string_view message, int isWarning,
+                    FINDINGCODE code, const PARAMKIND* kind, std::string_view subject) {
   if (reportsOnLine_ >= kMaxReportsPerLine) return;
   ++reportsOnLine_;
   addCheckLine(parser, field, message);
@@ -122,8 +122,8 @@ const std::vector<std::string_view>* SYNTAX::selectVariant(const FIELDPARSER& pa
     ++rejected;
   }
   if (rejected > 0) {
-    report(parser, 1, "ERROR: Missing One Or More Command Parameters.", 0, FINDINGCODE::kMissingParameters, nullptr,
-           command);
+    report(parser, 1, "ERROR: Missing One Or More Command Parameters.", 0, FINDINGCODE::kMissingParameters,
+           nullptr, command);
   } else {
     report(parser, 1, "ERROR: Unrecognized Command.", 0, FINDINGCODE::kUnknownCommand, nullptr, command);
   }
@@ -135,7 +135,8 @@ void SYNTAX::checkScope(const FIELDPARSER& parser, std::string_view scope) {
   // The scope code compared ignoring case, as compareNoCase would.
   const char code = scope.size() == 1 ? upperChar(scope.front()) : '\0';
   if (code == 'S' && !underShire) {
-    report(parser, 1, "ERROR: Shire Type Order Is Not Under A SHIRE Order.", 0, FINDINGCODE::kOrderOutsideShire);
+    report(parser, 1, "ERROR: Shire Type Order Is Not Under A SHIRE Order.", 0,
+           FINDINGCODE::kOrderOutsideShire);
   } else if (code == 'G' && underShire) {
     report(parser, 1, "WARNING: Global Orders Do Not Need To Be Under A Shire Orders.", 1,
            FINDINGCODE::kGlobalUnderShire);
@@ -167,8 +168,9 @@ void SYNTAX::walkSlots(const FIELDPARSER& parser, SLOTWALK& walk) {
       if (wordAt(walk.words, walk.p) == "#" || (anyOptional && missing)) {
         walk.done = true;
       } else if (startsWith(text, ';')) {
-        if (!anyOptional) report(parser, walk.e, "ERROR: Expected More Parameters, Found Comment.", 0,
-                                  FINDINGCODE::kCommentForParameter, findParameterKind(kind));
+        if (!anyOptional)
+          report(parser, walk.e, "ERROR: Expected More Parameters, Found Comment.", 0,
+                 FINDINGCODE::kCommentForParameter, findParameterKind(kind));
         walk.done = true;
       } else if (walk.ground) {
         report(parser, walk.e, "ERROR: No More Parameters Allowed After GROUND.", 0,

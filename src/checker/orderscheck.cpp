@@ -76,7 +76,8 @@ void ORDERSCHECK::finding(const CHECKREPORT& report) {
   found.severity = report.isWarning ? SEVERITY::kWarning : SEVERITY::kError;
   found.message = report.message;
   found.code = findingCodeName(report.code);
-  if (report.code == FINDINGCODE::kUnknownName && report.kind != nullptr) found.table = report.kind->tableName;
+  if (report.code == FINDINGCODE::kUnknownName && report.kind != nullptr)
+    found.table = report.kind->tableName;
   const int line = report.line;
   if (line >= 1 && line <= static_cast<int>(origins_.size())) {
     const auto index = static_cast<std::size_t>(line - 1);

@@ -246,39 +246,46 @@ void SYNTAX::validateParameter(const FIELDPARSER& parser, std::string_view kindN
         walk.ground = true;
         return;
       }
-      if (!isLocation(text)) report(parser, e, "ERROR: Location Is Invalid.", 0, FINDINGCODE::kInvalidLocation, kindOf);
+      if (!isLocation(text))
+        report(parser, e, "ERROR: Location Is Invalid.", 0, FINDINGCODE::kInvalidLocation, kindOf);
       return;
     }
     case Kind::kLoc:
-      if (!isLocation(text)) report(parser, e, "ERROR: Location Is Invalid.", 0, FINDINGCODE::kInvalidLocation, kindOf);
+      if (!isLocation(text))
+        report(parser, e, "ERROR: Location Is Invalid.", 0, FINDINGCODE::kInvalidLocation, kindOf);
       return;
     case Kind::kLoc5: {
       LOCATION location(0);
       if (!parseLocation(location, text) || location.key() == 0) {
         report(parser, e, "ERROR: Location Is Invalid.", 0, FINDINGCODE::kInvalidLocation, kindOf);
       } else if (location.shire() == 5) {
-        report(parser, e, "ERROR: Must be a shire other than central shire.", 0, FINDINGCODE::kCentralShire, kindOf);
+        report(parser, e, "ERROR: Must be a shire other than central shire.", 0, FINDINGCODE::kCentralShire,
+               kindOf);
       }
       return;
     }
     case Kind::kName:
-      if (isNumberLike(parser, e)) report(parser, e, "ERROR: Expected a text name, not a number.", 0, FINDINGCODE::kNumberForName,
-                                           kindOf);
+      if (isNumberLike(parser, e))
+        report(parser, e, "ERROR: Expected a text name, not a number.", 0, FINDINGCODE::kNumberForName,
+               kindOf);
       return;
     case Kind::kMagic:
-      if (!inWordList(text, kMagicWords)) report(parser, e, "ERROR: Invalid Magic Type.", 0, FINDINGCODE::kInvalidMagic, kindOf);
+      if (!inWordList(text, kMagicWords))
+        report(parser, e, "ERROR: Invalid Magic Type.", 0, FINDINGCODE::kInvalidMagic, kindOf);
       return;
     case Kind::kExploreMode:
       if (!inWordList(text, kExploreModes)) {
-        report(parser, e, "ERROR: Invalid Explore Mode; Normal Cautious or Bold.", 0, FINDINGCODE::kInvalidExploreMode,
-               kindOf);
+        report(parser, e, "ERROR: Invalid Explore Mode; Normal Cautious or Bold.", 0,
+               FINDINGCODE::kInvalidExploreMode, kindOf);
       }
       return;
     case Kind::kTax:
-      if (!inWordList(text, kTaxCodes)) report(parser, e, "ERROR: Invalid Tax Rate Code.", 0, FINDINGCODE::kInvalidTaxRate, kindOf);
+      if (!inWordList(text, kTaxCodes))
+        report(parser, e, "ERROR: Invalid Tax Rate Code.", 0, FINDINGCODE::kInvalidTaxRate, kindOf);
       return;
     case Kind::kYesNo:
-      if (parseYesNo(text) == -1) report(parser, e, "ERROR: Expected Yes or No.", 0, FINDINGCODE::kExpectedYesNo, kindOf);
+      if (parseYesNo(text) == -1)
+        report(parser, e, "ERROR: Expected Yes or No.", 0, FINDINGCODE::kExpectedYesNo, kindOf);
       return;
     case Kind::kEmail:
       if (text.find('@') == std::string_view::npos) {
@@ -286,11 +293,13 @@ void SYNTAX::validateParameter(const FIELDPARSER& parser, std::string_view kindN
       }
       return;
     case Kind::kPass:
-      if (const char* warning = passwordWarning(text)) report(parser, e, warning, 1, FINDINGCODE::kUnusualPassword, kindOf);
+      if (const char* warning = passwordWarning(text))
+        report(parser, e, warning, 1, FINDINGCODE::kUnusualPassword, kindOf);
       return;
     case Kind::kSpell: {
       const int key = data.spell->findName(text, world_);
-      if (key == 0) report(parser, e, "ERROR: Expected Valid Spell Name.", 0, FINDINGCODE::kUnknownName, kindOf);
+      if (key == 0)
+        report(parser, e, "ERROR: Expected Valid Spell Name.", 0, FINDINGCODE::kUnknownName, kindOf);
       spliceSpell(key, walk);
       return;
     }

@@ -111,7 +111,8 @@ int SYNTAX::prepareOrders(BUFFER& in) {
       origin = &origins_->emplace_back();
       origin->written = line->view();
       for (std::size_t i = 0; i < origin->written.size(); ++i) {
-        origin->from.insert(origin->from.end(), origin->written[i] == '\t' ? kTabWidth : 1, static_cast<int>(i));
+        origin->from.insert(origin->from.end(), origin->written[i] == '\t' ? kTabWidth : 1,
+                            static_cast<int>(i));
       }
     }
     line->expandTabs(kTabWidth);
@@ -133,6 +134,7 @@ int SYNTAX::prepareOrders(BUFFER& in) {
       origin->from.erase(origin->from.begin() + static_cast<std::ptrdiff_t>(begin + kept.size()),
                          origin->from.end());
       origin->from.erase(origin->from.begin(), origin->from.begin() + static_cast<std::ptrdiff_t>(begin));
+      origin->compact();
     }
     if (glued || kept.size() != text.size()) line->setText(kept);
   }
@@ -158,7 +160,8 @@ int SYNTAX::checkOrders(BUFFER* in, BUFFER* out, int* errorCount, int* warningCo
       CHECKREPORT report;
       report.position = 0;
       report.end = 0;
-      report.message = "Warning: Game Number Specified Invalid. Using data that is common to all worlds of Vyr.";
+      report.message =
+          "Warning: Game Number Specified Invalid. Using data that is common to all worlds of Vyr.";
       report.isWarning = 1;
       report.code = FINDINGCODE::kUnknownGame;
       sink_->finding(report);

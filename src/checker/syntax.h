@@ -26,10 +26,10 @@ struct PARAMKIND;
 
 // One error or warning as the check pass reports it.
 struct CHECKREPORT {
-  int line = 0;          // the input buffer's line number (0 for the game-number warning)
-  int field = 1;         // the field number
-  int position = -1;     // where the field starts in the echoed line, -1 when it is missing
-  int end = -1;          // where it ends there (just past its last byte), -1 when missing
+  int line = 0;              // the input buffer's line number (0 for the game-number warning)
+  int field = 1;             // the field number
+  int position = -1;         // where the field starts in the echoed line, -1 when it is missing
+  int end = -1;              // where it ends there (just past its last byte), -1 when missing
   std::string_view echo;     // the echoed line
   std::string_view message;  // as the check line shows it
   std::string_view subject;  // the text the finding is about: the command, or the field's text

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <new>
-#include <utility>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "checker/archivepath.h"

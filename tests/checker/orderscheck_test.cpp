@@ -89,10 +89,10 @@ TEST_F(BatchCheck, RecordingOriginsPreparesLinesAsThePlainPrePassDoes) {
     const LINEORIGIN origin = prepared(lines[i], text);
     EXPECT_EQ(text, buffer.lineString(static_cast<int>(i) + 1)->text()) << i;
     EXPECT_EQ(origin.written, lines[i]) << i;
-    ASSERT_EQ(origin.from.size(), text.size()) << i;
+    ASSERT_EQ(origin.preparedLength(), static_cast<int>(text.size())) << i;
     for (std::size_t k = 0; k < text.size(); ++k) {
       // Each prepared byte is its written byte, a tab's space, or the space before a glued ';'.
-      const char source = lines[i][static_cast<std::size_t>(origin.from[k])];
+      const char source = lines[i][static_cast<std::size_t>(origin.source(static_cast<int>(k)))];
       EXPECT_TRUE(source == text[k] || (text[k] == ' ' && (source == '\t' || source == ';'))) << i << ' ' << k;
     }
   }
