@@ -129,6 +129,8 @@ class SYNTAX {
   [[nodiscard]] int errors() const { return errors_; }
   [[nodiscard]] int warnings() const { return warnings_; }
   [[nodiscard]] int world() const { return world_; }
+  // 1 when the orders after the lines checked so far stand under a SHIRE order.
+  [[nodiscard]] int underShire() const { return currentShire_.key() != 0 ? 1 : 0; }
 
  private:
   // The state of one slot walk over a variant's words.

@@ -1,0 +1,90 @@
+#include "vyrls/framing.h"
+
+#include <gtest/gtest.h>
+
+#include "vyrls/scheduler.h"
+
+namespace vyr {
+namespace {
+
+std::string framed(const std::string& body, long long lengthOffset = 0) {
+  return "Content-Length: " + std::to_string(static_cast<long long>(body.size()) + lengthOffset) +
+         "\r\n\r\n" + body;
+}
+
+// Every case is fed in pieces of each size from 1 to the whole, so that a
+// message split anywhere reads the same.
+TEST(VyrlsFraming, TheReaderFindsEveryMessageWhateverComesBetween) {
+  struct CASE {
+    const char* what;
+    std::string bytes;
+    std::vector<std::string> bodies;  // what comes out; "!" for a body that is no JSON
+    std::size_t limit = MESSAGEREADER::kDefaultLimit;
+  };
+  const std::string a = R"({"id":1})";
+  const std::string b = R"({"id":2})";
+  const CASE cases[] = {
+      {"two messages", framed(a) + framed(b), {a, b}},
+      {"other headers and bare line feeds",
+       "Content-Type: x\r\ncontent-length:  8 \n\n" + a + framed(b),
+       {a, b}},
+      {"a length too short", framed(a, -3) + framed(b), {"!", b}},
+      {"a length too long", framed(a, 10) + framed(b), {"!", b}},
+      {"no length", "Content-Type: x\r\n\r\n" + framed(a), {a}},
+      {"a bad length", "Content-Length: -4\r\n\r\n" + framed(a), {a}},
+      {"a body above the limit", framed(std::string(50, 'x')) + framed(a), {a}, 20},
+      {"not JSON", framed("{oops") + framed(a), {"!", a}},
+  };
+  for (const CASE& c : cases) {
+    for (std::size_t piece = 1; piece <= c.bytes.size(); ++piece) {
+      SCOPED_TRACE(std::string(c.what) + ", pieces of " + std::to_string(piece));
+      MESSAGEREADER reader(c.limit);
+      std::vector<std::string> bodies;
+      for (std::size_t at = 0; at < c.bytes.size(); at += piece) {
+        reader.feed(std::string_view(c.bytes).substr(at, piece));
+        for (INCOMING incoming; nextIncoming(reader, incoming);) {
+          bodies.push_back(incoming.valid ? incoming.message.dump() : "!");
+        }
+      }
+      ASSERT_EQ(bodies, c.bodies);
+      EXPECT_EQ(reader.pending(), 0u);
+    }
+  }
+}
+
+TEST(VyrlsFraming, MessagesAreFramedWithTheirLengthInBytes) {
+  EXPECT_EQ(frameMessage("{\"a\":\"ü\"}"), "Content-Length: 10\r\n\r\n{\"a\":\"ü\"}");
+  // Text that is not UTF-8 is replaced, not thrown over.
+  EXPECT_EQ(messageText(nlohmann::json{{"a", "x\xff"}}), "{\"a\":\"x\xef\xbf\xbd\"}");
+}
+
+TEST(VyrlsScheduler, ABurstOfChangesIsOneCheckInTheOrderAskedFirst) {
+  struct CASE {
+    std::vector<std::string> steps;  // "+uri" asks, "-uri" drops
+    std::vector<std::string> checks;
+  };
+  const CASE cases[] = {
+      {{"+a", "+a", "+a"}, {"a"}},
+      {{"+a", "+b", "+a"}, {"a", "b"}},
+      {{"+a", "+b", "-a"}, {"b"}},
+      {{"+a", "-a", "+a"}, {"a"}},
+      {{"-a"}, {}},
+  };
+  for (const CASE& c : cases) {
+    CHECKSCHEDULER scheduler;
+    for (const std::string& step : c.steps) {
+      if (step[0] == '+') {
+        scheduler.request(step.substr(1));
+      } else {
+        scheduler.drop(step.substr(1));
+      }
+    }
+    std::vector<std::string> checks;
+    for (std::string uri; scheduler.next(uri);) checks.push_back(uri);
+    EXPECT_EQ(checks, c.checks);
+    EXPECT_EQ(scheduler.waiting(), 0);
+  }
+}
+
+}  // namespace
+}  // namespace vyr

@@ -1,0 +1,425 @@
+// The language server driven through its standard input and output, as an
+// editor drives it.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "vyrls/lspclient.h"
+
+namespace vyr {
+namespace {
+
+using json = nlohmann::json;
+
+const std::string kUri = "file:///tmp/orders.txt";
+
+// Non-ASCII text (an umlaut, a character outside the BMP) stands before
+// faults and inside a faulty field.
+const std::string kOrders =
+    "#VYR Game 1  Grüne Kompanie\n"
+    "PASSWORD Kestrel7\n"
+    "RENAME \"Grünwald 😀\" extra\n"
+    "FORGE 1 \"Dörn😀helm\"\n"
+    "STUDY Ice\n"
+    "SHIRE 12,3\n"
+    "  NOTE für 😀 alle\n"
+    "  RECRUIT 40 Pikemenn ; 😀\n"
+    "  MARCH 40 Pikemen 12,9\n"
+    "#END\n";
+
+std::string slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> all;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) all.push_back(line);
+  return all;
+}
+
+// vyrcheck's JSON findings for the text.
+std::vector<json> vyrcheckFindings(const std::string& text) {
+  const std::string path = testing::TempDir() + "/vyrls_orders.txt";
+  std::ofstream(path, std::ios::binary) << text;
+  const std::string command =
+      std::string(VYR_VYRCHECK) + " --data " + VYR_BUILT_ARCHIVE + " --format json - <" + path;
+  std::FILE* pipe = popen(command.c_str(), "r");
+  std::string output;
+  char block[4096];
+  for (std::size_t got; (got = std::fread(block, 1, sizeof block, pipe)) > 0;) output.append(block, got);
+  pclose(pipe);
+  std::vector<json> findings;
+  for (const std::string& line : lines(output)) {
+    json record = json::parse(line);
+    if (record["type"] == "finding") findings.push_back(record);
+  }
+  return findings;
+}
+
+// The character offset of a 1-based byte column, counted in UTF-16 units or bytes.
+long long characterOf(const std::string& line, int column, bool utf16) {
+  long long units = 0;
+  for (std::size_t at = 0; at + 1 < static_cast<std::size_t>(column) && at < line.size(); ++at) {
+    const auto c = static_cast<unsigned char>(line[at]);
+    if (!utf16) {
+      ++units;
+    } else if ((c & 0xC0) != 0x80) {
+      units += c >= 0xF0 ? 2 : 1;
+    }
+  }
+  return units;
+}
+
+const std::string kExampleCodes = "https://example.org/codes.md";
+
+json diagnosticsOf(const json& message) {
+  return message.is_null() ? json() : message["params"]["diagnostics"];
+}
+
+// The diagnostics must be vyrcheck's findings one for one: the same lines,
+// spans, severities, codes, messages and suggestions.
+void expectSameAsVyrcheck(const std::string& text, const json& diagnostics, bool utf16,
+                          const std::string& codesUrl = kExampleCodes) {
+  const std::vector<json> expected = vyrcheckFindings(text);
+  const std::vector<std::string> textLines = lines(text);
+  ASSERT_TRUE(diagnostics.is_array());
+  ASSERT_EQ(diagnostics.size(), expected.size()) << diagnostics.dump(1);
+  for (std::size_t k = 0; k < expected.size(); ++k) {
+    const json& finding = expected[k];
+    const json& diagnostic = diagnostics[k];
+    const int line = finding["line"].get<int>();
+    SCOPED_TRACE(diagnostic.dump());
+    EXPECT_EQ(diagnostic["range"]["start"]["line"], line - 1);
+    const std::string& written = textLines[static_cast<std::size_t>(line - 1)];
+    EXPECT_EQ(diagnostic["range"]["start"]["character"],
+              characterOf(written, finding["column"].get<int>(), utf16));
+    EXPECT_EQ(diagnostic["range"]["end"]["line"], line - 1);
+    EXPECT_EQ(diagnostic["range"]["end"]["character"],
+              characterOf(written, finding["end_column"].get<int>(), utf16));
+    EXPECT_EQ(diagnostic.value("code", ""), finding.value("code", ""));
+    EXPECT_EQ(diagnostic["severity"], finding["severity"] == "error" ? 1 : finding["severity"] == "warning" ? 2 : 3);
+    EXPECT_EQ(diagnostic["message"], finding["message"]);
+    EXPECT_EQ(diagnostic["source"], "vyr");
+    if (finding["suggestion"].is_string()) {
+      EXPECT_EQ(diagnostic["data"]["suggestion"], finding["suggestion"]);
+    } else {
+      EXPECT_FALSE(diagnostic.contains("data"));
+    }
+    if (diagnostic.contains("code")) {
+      EXPECT_EQ(diagnostic["codeDescription"]["href"],
+                codesUrl + "#" + diagnostic["code"].get<std::string>());
+    }
+  }
+}
+
+TEST(VyrlsProtocol, LifeCycleEndsWithTheStatusOfShutdown) {
+  struct CASE {
+    bool shutdown;
+    int status;
+  };
+  for (const CASE c : {CASE{true, 0}, CASE{false, 1}}) {
+    LSPCLIENT client;
+    const json result = client.start();
+    ASSERT_TRUE(result.is_object());
+    EXPECT_EQ(result["capabilities"]["positionEncoding"], "utf-16");
+    EXPECT_EQ(result["capabilities"]["textDocumentSync"]["change"], 2);
+    if (c.shutdown) {
+      client.request(2, "shutdown", nullptr);
+      const json answer = client.response(2);
+      ASSERT_TRUE(answer.contains("result"));
+      EXPECT_TRUE(answer["result"].is_null());
+      client.request(3, "textDocument/hover", json::object());
+      EXPECT_EQ(client.response(3)["error"]["code"], -32600);
+    }
+    client.notify("exit");
+    EXPECT_EQ(client.exitStatus(), c.status);
+  }
+}
+
+TEST(VyrlsProtocol, DiagnosticsAreVyrchecksFindingsInTheNegotiatedEncoding) {
+  struct CASE {
+    json capabilities;
+    std::string encoding;
+  };
+  const CASE cases[] = {
+      {json::object(), "utf-16"},
+      {{{"general", {{"positionEncodings", {"utf-16"}}}}}, "utf-16"},
+      {{{"general", {{"positionEncodings", {"utf-8", "utf-16"}}}}}, "utf-8"},
+  };
+  for (const CASE& c : cases) {
+    SCOPED_TRACE(c.encoding);
+    LSPCLIENT client;
+    const json result = client.start({{"codesUrl", kExampleCodes}}, c.capabilities);
+    ASSERT_EQ(result["capabilities"]["positionEncoding"], c.encoding);
+    client.open(kUri, kOrders, 7);
+    const json published = client.diagnostics(kUri, 7);
+    ASSERT_FALSE(published.is_null());
+    expectSameAsVyrcheck(kOrders, diagnosticsOf(published), c.encoding == "utf-16");
+  }
+}
+
+TEST(VyrlsProtocol, TheExampleOrdersGiveVyrchecksFindings) {
+  const std::string text = slurp(std::string(VYR_SOURCE_DIR) + "/examples/orders-mistakes.txt");
+  LSPCLIENT client;
+  client.start({{"codesUrl", kExampleCodes}});
+  client.open(kUri, text);
+  expectSameAsVyrcheck(text, diagnosticsOf(client.diagnostics(kUri, 1)), true);
+}
+
+// Edits in UTF-16 positions, each checked against vyrcheck on the text the
+// edits give, so that a misread edit shows as a difference.
+TEST(VyrlsProtocol, IncrementalAndFullChangesKeepClientAndServerInStep) {
+  struct EDIT {
+    const char* what;
+    json change;
+    std::string text;  // the whole text after the edit
+  };
+  const std::string afterFirst =
+      "#VYR Game 1  Grüne Kompanie\n"
+      "PASSWORD Kestrel7\n"
+      "RENAME \"Grünwald 😀\" extra\n"
+      "FORGE 1 \"Dörn😀helm\"\n"
+      "STUDY Ice\n"
+      "SHIRE 12,3\n"
+      "  NOTE für 😀 alle\n"
+      "  RECRUIT 40 Pikemen ; 😀\n"
+      "  MARCH 40 Pikemen 12,9\n"
+      "#END\n";
+  std::string afterSecond = afterFirst;
+  afterSecond.replace(afterSecond.find("Dörn😀helm"), std::string("Dörn😀helm").size(), "Dörn😀😀x");
+  std::string afterThird = afterSecond;
+  afterThird.replace(afterThird.find("12,9"), 4, "12,4\n  RECRUIT 5 Archers");
+  const std::string afterFourth = "SHIRE 12,3\r\n  RECRUIT 1 Ärcher\r\n";
+  const EDIT edits[] = {
+      {"delete one letter of a line",
+       {{"range", {{"start", {{"line", 7}, {"character", 19}}}, {"end", {{"line", 7}, {"character", 20}}}}},
+        {"text", ""}},
+       afterFirst},
+      // "FORGE 1 "Dörn😀" is 15 UTF-16 units; "helm" follows.
+      {"replace after a surrogate pair",
+       {{"range", {{"start", {{"line", 3}, {"character", 15}}}, {"end", {{"line", 3}, {"character", 19}}}}},
+        {"text", "😀x"}},
+       afterSecond},
+      {"insert a line break",
+       {{"range", {{"start", {{"line", 8}, {"character", 22}}}, {"end", {{"line", 8}, {"character", 23}}}}},
+        {"text", "4\n  RECRUIT 5 Archers"}},
+       afterThird},
+      {"replace the whole text", {{"text", afterFourth}}, afterFourth},
+  };
+  LSPCLIENT client({"--codes-url", "file:///doc/codes.md"});
+  client.start();
+  client.open(kUri, kOrders, 1);
+  ASSERT_FALSE(client.diagnostics(kUri, 1).is_null());
+  long long version = 1;
+  for (const EDIT& edit : edits) {
+    SCOPED_TRACE(edit.what);
+    ++version;
+    client.notify("textDocument/didChange", {{"textDocument", {{"uri", kUri}, {"version", version}}},
+                                             {"contentChanges", json::array({edit.change})}});
+    const json published = client.diagnostics(kUri, version);
+    ASSERT_FALSE(published.is_null());
+    expectSameAsVyrcheck(edit.text, diagnosticsOf(published), true, "file:///doc/codes.md");
+  }
+  client.notify("textDocument/didClose", {{"textDocument", {{"uri", kUri}}}});
+  const json cleared = client.diagnostics(kUri);
+  ASSERT_FALSE(cleared.is_null());
+  EXPECT_EQ(diagnosticsOf(cleared), json::array());
+}
+
+TEST(VyrlsProtocol, AChangedGameNumberChecksEveryDocumentAgain) {
+  LSPCLIENT client;
+  client.start({{"game", 1}});
+  client.open(kUri, "PASSWORD Kestrel7\n");
+  client.open(kUri + "2", "PASSWORD Kestrel7\n");
+  EXPECT_EQ(diagnosticsOf(client.diagnostics(kUri, 1)), json::array());
+  EXPECT_EQ(diagnosticsOf(client.diagnostics(kUri + "2", 1)), json::array());
+  client.notify("workspace/didChangeConfiguration", {{"settings", {{"vyr", {{"game", 999}}}}}});
+  for (const std::string& uri : {kUri, kUri + "2"}) {
+    const json diagnostics = diagnosticsOf(client.diagnostics(uri, 1));
+    ASSERT_EQ(diagnostics.size(), 1u) << diagnostics.dump();
+    EXPECT_EQ(diagnostics[0]["severity"], 2);
+    EXPECT_NE(diagnostics[0]["message"].get<std::string>().find("Game Number"), std::string::npos);
+  }
+}
+
+std::vector<std::string> labels(const json& answer) {
+  std::vector<std::string> all;
+  for (const json& item : answer["result"]["items"]) all.push_back(item["label"]);
+  return all;
+}
+
+TEST(VyrlsProtocol, CompletionOffersWhatTheNextSlotAccepts) {
+  struct CASE {
+    const char* line;
+    std::vector<std::string> some;  // labels that must be offered
+    std::vector<std::string> none;  // labels that must not
+    bool empty;
+  };
+  const CASE cases[] = {
+      {"", {"RECRUIT", "SHIRE", "TRADE", "PASSWORD"}, {"Pikemen"}, false},
+      {"REC", {"RECRUIT"}, {}, false},
+      {"RECRUIT 40 ", {"Pikemen", "Archers"}, {"RECRUIT", "BUY"}, false},
+      {"TRADE ", {"BUY", "SELL"}, {"Grain"}, false},
+      {"TRADE BUY 500 ", {"Grain"}, {"BUY"}, false},
+      {"@ RECRUIT 40 ", {"Pikemen"}, {}, false},
+      {"NOTE ", {}, {}, true},
+      {"; RECRUIT ", {}, {}, true},
+      {"BANISH ", {}, {}, true},
+      {"RECRUIT ", {}, {}, true},
+  };
+  LSPCLIENT client;
+  client.start();
+  int id = 10;
+  for (const CASE& c : cases) {
+    SCOPED_TRACE(c.line);
+    const std::string text = std::string("SHIRE 12,3\n") + c.line + "\n";
+    client.notify("textDocument/didClose", {{"textDocument", {{"uri", kUri}}}});
+    client.open(kUri, text);
+    client.request(++id, "textDocument/completion",
+                   {{"textDocument", {{"uri", kUri}}},
+                    {"position", {{"line", 1}, {"character", std::string(c.line).size()}}}});
+    const json answer = client.response(id);
+    const std::vector<std::string> offered = labels(answer);
+    if (c.empty) {
+      EXPECT_TRUE(offered.empty()) << answer.dump();
+    }
+    for (const std::string& label : c.some)
+      EXPECT_NE(std::find(offered.begin(), offered.end(), label), offered.end()) << label;
+    for (const std::string& label : c.none)
+      EXPECT_EQ(std::find(offered.begin(), offered.end(), label), offered.end()) << label;
+  }
+}
+
+TEST(VyrlsProtocol, CompletedCommandsShowTheirSlotsAndTheScopeNote) {
+  struct CASE {
+    std::string text;
+    long long line;
+    std::string command;
+    std::string detail;
+    std::string note;  // "" for none
+  };
+  const CASE cases[] = {
+      {"\n", 0, "RECRUIT", "S RECRUIT unitamt unit", "shire order outside a SHIRE: an error here"},
+      {"SHIRE 12,3\n\n", 1, "RECRUIT", "S RECRUIT unitamt unit", ""},
+      {"SHIRE 12,3\n\n", 1, "SURVEY", "G SURVEY region", "global order inside a SHIRE: a warning here"},
+      {"SHIRE 12,3\n\n", 1, "RENAME", "C RENAME name", "city order inside a SHIRE: a warning here"},
+      {"\n", 0, "TRADE", "S TRADE BUY resamt res | S TRADE SELL resamt res",
+       "shire order outside a SHIRE: an error here"},
+  };
+  LSPCLIENT client;
+  client.start();
+  int id = 10;
+  for (const CASE& c : cases) {
+    SCOPED_TRACE(c.command);
+    client.notify("textDocument/didClose", {{"textDocument", {{"uri", kUri}}}});
+    client.open(kUri, c.text);
+    client.request(++id, "textDocument/completion",
+                   {{"textDocument", {{"uri", kUri}}}, {"position", {{"line", c.line}, {"character", 0}}}});
+    const json answer = client.response(id);
+    json found;
+    for (const json& item : answer["result"]["items"]) {
+      if (item["label"] == c.command) found = item;
+    }
+    ASSERT_FALSE(found.is_null()) << answer.dump();
+    EXPECT_EQ(found["detail"], c.detail);
+    EXPECT_EQ(found.contains("labelDetails") ? found["labelDetails"]["description"].get<std::string>() : "",
+              c.note);
+  }
+}
+
+TEST(VyrlsProtocol, HoverExplainsCommandsAndNames) {
+  struct CASE {
+    long long line;
+    long long character;
+    std::vector<std::string> parts;  // texts the hover holds; none: no hover
+  };
+  const std::string text = "SHIRE 12,3\n  TRADE BUY 500 Grain\n  RECRUIT 40 Pikemen\n  ; RECRUIT\n";
+  const CASE cases[] = {
+      {1,
+       3,
+       {"**TRADE**", "`S TRADE BUY resamt res`: shire order", "`S TRADE SELL resamt res`",
+        "`resamt`: ", "`res`: "}},
+      {2, 14, {"**Pikemen**: unit", "PK"}},
+      {2, 9, {"`unitamt`: "}},
+      {3, 5, {}},
+      {1, 0, {}},
+  };
+  LSPCLIENT client;
+  client.start();
+  client.open(kUri, text);
+  int id = 10;
+  for (const CASE& c : cases) {
+    SCOPED_TRACE(std::to_string(c.line) + ":" + std::to_string(c.character));
+    client.request(
+        ++id, "textDocument/hover",
+        {{"textDocument", {{"uri", kUri}}}, {"position", {{"line", c.line}, {"character", c.character}}}});
+    const json answer = client.response(id);
+    ASSERT_TRUE(answer.contains("result"));
+    if (c.parts.empty()) {
+      EXPECT_TRUE(answer["result"].is_null()) << answer.dump();
+      continue;
+    }
+    const std::string value = answer["result"]["contents"]["value"];
+    for (const std::string& part : c.parts)
+      EXPECT_NE(value.find(part), std::string::npos) << part << " in " << value;
+  }
+}
+
+TEST(VyrlsProtocol, AQuickFixReplacesTheFieldByTheSuggestion) {
+  LSPCLIENT client;
+  client.start();
+  const std::string text = "SHIRE 12,3\n  RECRUIT 40 Pikemenn\n";
+  client.open(kUri, text);
+  const json diagnostics = diagnosticsOf(client.diagnostics(kUri, 1));
+  ASSERT_EQ(diagnostics.size(), 1u) << diagnostics.dump();
+  ASSERT_EQ(diagnostics[0]["data"]["suggestion"], "Pikemen");
+  client.request(2, "textDocument/codeAction",
+                 {{"textDocument", {{"uri", kUri}}},
+                  {"range", diagnostics[0]["range"]},
+                  {"context", {{"diagnostics", diagnostics}}}});
+  const json actions = client.response(2)["result"];
+  ASSERT_EQ(actions.size(), 1u) << actions.dump();
+  EXPECT_EQ(actions[0]["kind"], "quickfix");
+  const json edit = actions[0]["edit"]["changes"][kUri][0];
+  EXPECT_EQ(edit["newText"], "Pikemen");
+  EXPECT_EQ(edit["range"], diagnostics[0]["range"]);
+  // A finding without a suggestion gives no fix, whatever its message says.
+  json plain = diagnostics[0];
+  plain.erase("data");
+  client.request(3, "textDocument/codeAction",
+                 {{"textDocument", {{"uri", kUri}}},
+                  {"range", plain["range"]},
+                  {"context", {{"diagnostics", {plain}}}}});
+  EXPECT_EQ(client.response(3)["result"], json::array());
+}
+
+TEST(VyrlsProtocol, SymbolsOutlineTheShireOrders) {
+  LSPCLIENT client;
+  client.start();
+  client.open(
+      kUri,
+      "#VYR Game 1\nPASSWORD x\nSHIRE 12,3\n  RECRUIT 40 Pikemen ; more\n\n  ; note\n  MARCH 4 Pikemen 12,4\n"
+      "SHIRE 12,4\n#END\nSHIRE 1,1\n");
+  client.request(2, "textDocument/documentSymbol", {{"textDocument", {{"uri", kUri}}}});
+  const json symbols = client.response(2)["result"];
+  ASSERT_EQ(symbols.size(), 2u) << symbols.dump();
+  EXPECT_EQ(symbols[0]["name"], "SHIRE 12,3");
+  ASSERT_EQ(symbols[0]["children"].size(), 2u);
+  EXPECT_EQ(symbols[0]["children"][0]["name"], "RECRUIT 40 Pikemen");
+  EXPECT_EQ(symbols[0]["children"][1]["name"], "MARCH 4 Pikemen 12,4");
+  EXPECT_EQ(symbols[0]["range"]["start"]["line"], 2);
+  EXPECT_EQ(symbols[0]["range"]["end"]["line"], 6);
+  EXPECT_EQ(symbols[1]["name"], "SHIRE 12,4");
+  EXPECT_EQ(symbols[1]["children"], json::array());
+}
+
+}  // namespace
+}  // namespace vyr

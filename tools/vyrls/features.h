@@ -1,0 +1,40 @@
+// What the server answers about a document besides its diagnostics, all of
+// it read from the command table and the game data: completion, hover, the
+// outline of SHIRE orders and the quick fixes of findings. Every answer is
+// the JSON result of its request; the game data must be loaded.
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <string_view>
+
+#include "checker/commandtable.h"
+#include "vyrls/document.h"
+
+namespace vyr {
+
+struct FEATURECONTEXT {
+  int gameNo = 1;
+  POSITIONENCODING encoding = POSITIONENCODING::kUtf16;
+};
+
+// A CompletionList: at the first word of a line the commands, after a
+// command what its next slot accepts; empty where nothing can be offered.
+nlohmann::json completionAt(const TEXTDOCUMENT& document, TEXTPOSITION position,
+                            const FEATURECONTEXT& context);
+// A Hover on a command (its variants and kinds) or a name (its table and
+// second name), or null.
+nlohmann::json hoverAt(const TEXTDOCUMENT& document, TEXTPOSITION position, const FEATURECONTEXT& context);
+// DocumentSymbols: each SHIRE order holding the orders under it.
+nlohmann::json documentSymbols(const TEXTDOCUMENT& document, POSITIONENCODING encoding);
+// CodeActions: a quick fix for each of the request's diagnostics that
+// carries a suggestion, replacing its range by the suggested name.
+nlohmann::json codeActions(const TEXTDOCUMENT& document, const nlohmann::json& params);
+
+// What a scope code of the command table means: "shire order", "global
+// order", "city order" or "no scope rule".
+std::string_view scopeName(std::string_view scope);
+// One variant as the table writes it: "S TRADE BUY resamt res".
+std::string variantText(const COMMANDTABLE::Words& words);
+
+}  // namespace vyr

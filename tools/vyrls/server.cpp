@@ -1,0 +1,268 @@
+#include "vyrls/server.h"
+
+#include <cstdio>
+#include <map>
+#include <utility>
+
+#include "checker/engine.h"
+#include "checker/syntax.h"
+#include "vyrls/diagnostics.h"
+#include "vyrls/features.h"
+
+namespace vyr {
+
+namespace {
+
+// The protocol's error codes.
+constexpr int kParseError = -32700;
+constexpr int kInvalidRequest = -32600;
+constexpr int kMethodNotFound = -32601;
+constexpr int kInvalidParams = -32602;
+constexpr int kServerNotInitialized = -32002;
+
+constexpr int kMessageError = 1;  // window/showMessage's type
+
+// The game data is the process's: loaded at the first initialize, and again
+// only for another path or when it was released meanwhile.
+int gameDataLoaded(const std::string& path, std::string& error) {
+  static int loaded = 0;
+  static std::string loadedPath;
+  static std::string fault;
+  if (!loaded || path != loadedPath || SYNTAX::gameData() == nullptr) {
+    fault.clear();
+    loaded = loadGameData(path, fault);
+    loadedPath = path;
+  }
+  error = fault;
+  return loaded;
+}
+
+// A member of an object, or null (for an object that is none, too).
+const nlohmann::json& member(const nlohmann::json& object, const char* name) {
+  static const nlohmann::json none;
+  if (!object.is_object()) return none;
+  const auto found = object.find(name);
+  return found == object.end() ? none : *found;
+}
+
+std::string stringMember(const nlohmann::json& object, const char* name) {
+  const nlohmann::json& value = member(object, name);
+  return value.is_string() ? value.get<std::string>() : std::string();
+}
+
+long long versionOf(const nlohmann::json& textDocument) {
+  const nlohmann::json& version = member(textDocument, "version");
+  return version.is_number_integer() ? version.get<long long>() : 0;
+}
+
+bool offersUtf8(const nlohmann::json& capabilities) {
+  const nlohmann::json& encodings = member(member(capabilities, "general"), "positionEncodings");
+  if (!encodings.is_array()) return false;
+  for (const nlohmann::json& encoding : encodings) {
+    if (encoding == "utf-8") return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+SERVER::SERVER(SERVEROPTIONS options, SENDER send) : options_(std::move(options)), send_(std::move(send)) {}
+
+void SERVER::respond(const nlohmann::json& id, nlohmann::json result) {
+  send_({{"jsonrpc", "2.0"}, {"id", id}, {"result", std::move(result)}});
+}
+
+void SERVER::fail(const nlohmann::json& id, int code, const std::string& message) {
+  send_({{"jsonrpc", "2.0"}, {"id", id}, {"error", {{"code", code}, {"message", message}}}});
+}
+
+void SERVER::notify(const std::string& method, nlohmann::json params) {
+  send_({{"jsonrpc", "2.0"}, {"method", method}, {"params", std::move(params)}});
+}
+
+void SERVER::handle(const INCOMING& incoming) {
+  if (!incoming.valid) return fail(nullptr, kParseError, "the message is not JSON");
+  const nlohmann::json& message = incoming.message;
+  const nlohmann::json& method = member(message, "method");
+  const nlohmann::json& id = member(message, "id");
+  const bool hasId = message.is_object() && message.contains("id");
+  if (!method.is_string()) {
+    // A response to a request of ours (the server sends none) is passed over.
+    if (hasId && (message.contains("result") || message.contains("error"))) return;
+    return fail(id.is_number() || id.is_string() ? id : nlohmann::json(), kInvalidRequest, "not a request");
+  }
+  if (hasId && !id.is_number() && !id.is_string()) return fail(nullptr, kInvalidRequest, "a bad id");
+  try {
+    dispatch(method.get<std::string>(), hasId ? &id : nullptr, member(message, "params"));
+  } catch (const nlohmann::json::exception& fault) {
+    // A parameter of the wrong type, found by the JSON library.
+    if (hasId) fail(id, kInvalidParams, fault.what());
+  }
+}
+
+void SERVER::dispatch(const std::string& method, const nlohmann::json* id, const nlohmann::json& params) {
+  static const std::map<std::string, REQUESTHANDLER, std::less<>> kRequests = {
+      {"initialize", &SERVER::initialize},
+      {"shutdown", &SERVER::shutdown},
+      {"textDocument/completion", &SERVER::completion},
+      {"textDocument/hover", &SERVER::hover},
+      {"textDocument/codeAction", &SERVER::codeAction},
+      {"textDocument/documentSymbol", &SERVER::documentSymbol},
+  };
+  static const std::map<std::string, NOTIFICATIONHANDLER, std::less<>> kNotifications = {
+      {"textDocument/didOpen", &SERVER::didOpen},
+      {"textDocument/didChange", &SERVER::didChange},
+      {"textDocument/didClose", &SERVER::didClose},
+      {"workspace/didChangeConfiguration", &SERVER::didChangeConfiguration},
+  };
+  if (method == "exit") {
+    exited_ = 1;
+    return;
+  }
+  if (id == nullptr) {  // a notification: never answered
+    const auto handler = kNotifications.find(method);
+    if (method == "initialized" || handler == kNotifications.end() || !initialized_ || shutDown_) return;
+    return (this->*(handler->second))(params);
+  }
+  if (!initialized_ && method != "initialize") {
+    return fail(*id, kServerNotInitialized, "initialize comes first");
+  }
+  if (shutDown_) return fail(*id, kInvalidRequest, "the server is shut down");
+  const auto handler = kRequests.find(method);
+  if (handler == kRequests.end()) return fail(*id, kMethodNotFound, "unknown method " + method);
+  if (method == "initialize" && initialized_) return fail(*id, kInvalidRequest, "initialized already");
+  respond(*id, (this->*(handler->second))(params));
+  if (method == "initialize" && !dataReady_) {
+    notify("window/showMessage",
+           {{"type", kMessageError},
+            {"message", "vyrls: no orders are checked, the game data is faulty: " + dataFault_}});
+  }
+}
+
+nlohmann::json SERVER::initialize(const nlohmann::json& params) {
+  initialized_ = 1;
+  const nlohmann::json& options = member(params, "initializationOptions");
+  if (const std::string data = stringMember(options, "data"); !data.empty()) options_.data = data;
+  if (const std::string url = stringMember(options, "codesUrl"); !url.empty()) options_.codesUrl = url;
+  if (const nlohmann::json& game = member(options, "game"); game.is_number_integer()) {
+    options_.gameNo = game.get<int>();
+  }
+  encoding_ = offersUtf8(member(params, "capabilities")) ? POSITIONENCODING::kUtf8 : POSITIONENCODING::kUtf16;
+  dataReady_ = gameDataLoaded(options_.data, dataFault_);
+  return {{"capabilities",
+           {{"positionEncoding", encoding_ == POSITIONENCODING::kUtf8 ? "utf-8" : "utf-16"},
+            {"textDocumentSync", {{"openClose", true}, {"change", 2}}},
+            {"completionProvider", {{"triggerCharacters", {" "}}}},
+            {"hoverProvider", true},
+            {"codeActionProvider", {{"codeActionKinds", {"quickfix"}}}},
+            {"documentSymbolProvider", true}}},
+          {"serverInfo", {{"name", "vyrls"}, {"version", "1.0"}}}};
+}
+
+nlohmann::json SERVER::shutdown(const nlohmann::json&) {
+  shutDown_ = 1;
+  return nullptr;
+}
+
+TEXTDOCUMENT* SERVER::documentOf(const nlohmann::json& params) {
+  return documents_.find(stringMember(member(params, "textDocument"), "uri"));
+}
+
+nlohmann::json SERVER::completion(const nlohmann::json& params) {
+  const TEXTDOCUMENT* document = documentOf(params);
+  if (document == nullptr || !dataReady_)
+    return {{"isIncomplete", false}, {"items", nlohmann::json::array()}};
+  return completionAt(*document, positionFrom(member(params, "position")), {options_.gameNo, encoding_});
+}
+
+nlohmann::json SERVER::hover(const nlohmann::json& params) {
+  const TEXTDOCUMENT* document = documentOf(params);
+  if (document == nullptr || !dataReady_) return nullptr;
+  return hoverAt(*document, positionFrom(member(params, "position")), {options_.gameNo, encoding_});
+}
+
+nlohmann::json SERVER::codeAction(const nlohmann::json& params) {
+  const TEXTDOCUMENT* document = documentOf(params);
+  if (document == nullptr) return nlohmann::json::array();
+  return codeActions(*document, params);
+}
+
+nlohmann::json SERVER::documentSymbol(const nlohmann::json& params) {
+  const TEXTDOCUMENT* document = documentOf(params);
+  if (document == nullptr) return nlohmann::json::array();
+  return documentSymbols(*document, encoding_);
+}
+
+void SERVER::didOpen(const nlohmann::json& params) {
+  const nlohmann::json& item = member(params, "textDocument");
+  const std::string uri = stringMember(item, "uri");
+  if (uri.empty()) return;
+  documents_.open(uri, versionOf(item), stringMember(item, "text"));
+  scheduler_.request(uri);
+}
+
+void SERVER::didChange(const nlohmann::json& params) {
+  const nlohmann::json& item = member(params, "textDocument");
+  TEXTDOCUMENT* document = documentOf(params);
+  const nlohmann::json& changes = member(params, "contentChanges");
+  if (document == nullptr || !changes.is_array()) return;
+  for (const nlohmann::json& change : changes) {
+    const nlohmann::json& range = member(change, "range");
+    const nlohmann::json& text = member(change, "text");
+    if (!text.is_string()) continue;
+    if (range.is_object()) {
+      document->replace(positionFrom(member(range, "start")), positionFrom(member(range, "end")),
+                        text.get_ref<const std::string&>(), encoding_);
+    } else {
+      document->setText(text.get<std::string>());
+    }
+  }
+  document->setVersion(versionOf(item));
+  scheduler_.request(document->uri());
+}
+
+void SERVER::didClose(const nlohmann::json& params) {
+  const std::string uri = stringMember(member(params, "textDocument"), "uri");
+  if (!documents_.close(uri)) return;
+  scheduler_.drop(uri);
+  notify("textDocument/publishDiagnostics", {{"uri", uri}, {"diagnostics", nlohmann::json::array()}});
+}
+
+void SERVER::didChangeConfiguration(const nlohmann::json& params) {
+  readSettings(member(member(params, "settings"), "vyr"));
+}
+
+void SERVER::readSettings(const nlohmann::json& settings) {
+  const nlohmann::json& game = member(settings, "game");
+  if (!game.is_number_integer()) return;
+  options_.gameNo = game.get<int>();
+  checkAll();
+}
+
+void SERVER::checkAll() {
+  for (const std::string& uri : documents_.uris()) scheduler_.request(uri);
+}
+
+int SERVER::checkNext(const std::function<void()>& meanwhile) {
+  std::string uri;
+  if (!scheduler_.next(uri)) return 0;
+  const TEXTDOCUMENT* document = documents_.find(uri);
+  if (document == nullptr || !dataReady_) return 1;
+  const long long version = document->version();
+  const CHECKRESULT result = checkOrdersText(document->text(), options_.gameNo);
+  if (!result.checked) {
+    std::fprintf(stderr, "vyrls: %s: not checked: %s\n", uri.c_str(), result.reason.c_str());
+    return 1;
+  }
+  nlohmann::json diagnostics = diagnosticsOf(result.findings, *document, encoding_, options_.codesUrl);
+  if (meanwhile) meanwhile();
+  if (exited_) return 1;
+  // A document changed (or closed) during the check waits for its next one.
+  document = documents_.find(uri);
+  if (document == nullptr || document->version() != version || scheduler_.isWaiting(uri)) return 1;
+  notify("textDocument/publishDiagnostics",
+         {{"uri", uri}, {"version", version}, {"diagnostics", std::move(diagnostics)}});
+  return 1;
+}
+
+}  // namespace vyr

@@ -1,0 +1,87 @@
+// The language server's state and its handling of one message at a time:
+// the life cycle (initialize, shutdown, exit), the open documents and their
+// changes, the game number, the checks and the requests about a document.
+//
+// SERVER does no input or output of its own: messages come in through
+// `handle`, and everything it sends goes to the sender it was given. Checks
+// wait in a CHECKSCHEDULER until the loop that feeds the server calls
+// `checkNext`, which it does when no message is waiting; a check's
+// diagnostics are published only when the document has not changed since.
+#pragma once
+
+#include <functional>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "vyrls/document.h"
+#include "vyrls/framing.h"
+#include "vyrls/scheduler.h"
+
+namespace vyr {
+
+struct SERVEROPTIONS {
+  std::string data;  // archive or directory; "" for syntax.dat beside the program
+  int gameNo = 1;
+  std::string codesUrl;  // the codes document; a finding's link is codesUrl#code
+};
+
+class SERVER {
+ public:
+  using SENDER = std::function<void(const nlohmann::json&)>;
+
+  SERVER(SERVEROPTIONS options, SENDER send);
+  SERVER(const SERVER&) = delete;
+  SERVER& operator=(const SERVER&) = delete;
+
+  void handle(const INCOMING& incoming);
+  // Checks the document that has waited longest; `meanwhile`, when given,
+  // runs between the check and the publication (the loop handles the
+  // messages that came in during the check there). Answers 1 when a
+  // document was taken.
+  int checkNext(const std::function<void()>& meanwhile = {});
+  [[nodiscard]] int checksWaiting() const { return scheduler_.waiting(); }
+
+  // 1 once `exit` came; the process then ends with `exitStatus`.
+  [[nodiscard]] int exited() const { return exited_; }
+  [[nodiscard]] int exitStatus() const { return shutDown_ ? 0 : 1; }
+  // The status when the input ends without `exit`.
+  [[nodiscard]] int endStatus() const { return shutDown_ ? 0 : 1; }
+
+ private:
+  using REQUESTHANDLER = nlohmann::json (SERVER::*)(const nlohmann::json& params);
+  using NOTIFICATIONHANDLER = void (SERVER::*)(const nlohmann::json& params);
+
+  void dispatch(const std::string& method, const nlohmann::json* id, const nlohmann::json& params);
+  void respond(const nlohmann::json& id, nlohmann::json result);
+  void fail(const nlohmann::json& id, int code, const std::string& message);
+  void notify(const std::string& method, nlohmann::json params);
+
+  nlohmann::json initialize(const nlohmann::json& params);
+  nlohmann::json shutdown(const nlohmann::json& params);
+  nlohmann::json completion(const nlohmann::json& params);
+  nlohmann::json hover(const nlohmann::json& params);
+  nlohmann::json codeAction(const nlohmann::json& params);
+  nlohmann::json documentSymbol(const nlohmann::json& params);
+  void didOpen(const nlohmann::json& params);
+  void didChange(const nlohmann::json& params);
+  void didClose(const nlohmann::json& params);
+  void didChangeConfiguration(const nlohmann::json& params);
+
+  // The open document a request's textDocument names, or null.
+  TEXTDOCUMENT* documentOf(const nlohmann::json& params);
+  void readSettings(const nlohmann::json& settings);
+  void checkAll();
+
+  SERVEROPTIONS options_;
+  SENDER send_;
+  DOCUMENTSTORE documents_;
+  CHECKSCHEDULER scheduler_;
+  POSITIONENCODING encoding_ = POSITIONENCODING::kUtf16;
+  int initialized_ = 0;
+  int dataReady_ = 0;
+  std::string dataFault_;  // why the game data cannot be used
+  int shutDown_ = 0;
+  int exited_ = 0;
+};
+
+}  // namespace vyr

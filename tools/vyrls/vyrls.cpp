@@ -1,0 +1,209 @@
+#include "vyrls/vyrls.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <condition_variable>
+#include <csignal>
+#include <cstdio>
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "vyrls/framing.h"
+
+#ifndef VYRLS_INSTALLED_CODES
+#define VYRLS_INSTALLED_CODES "/usr/local/share/doc/vyrsyn/codes.md"
+#endif
+
+namespace vyr {
+
+namespace {
+
+// The messages the reader thread has taken, for the main thread.
+class INBOX {
+ public:
+  void put(INCOMING incoming) {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      waiting_.push_back(std::move(incoming));
+    }
+    ready_.notify_one();
+  }
+  void end() {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      ended_ = true;
+    }
+    ready_.notify_one();
+  }
+  // Takes the next message; with `wait` it waits for one. Answers 0 when
+  // none is there (without `wait`) or the input has ended.
+  int take(INCOMING& incoming, bool wait) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (wait) ready_.wait(lock, [this] { return !waiting_.empty() || ended_; });
+    if (waiting_.empty()) return 0;
+    incoming = std::move(waiting_.front());
+    waiting_.pop_front();
+    return 1;
+  }
+  bool ended() {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return ended_ && waiting_.empty();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable ready_;
+  std::deque<INCOMING> waiting_;
+  bool ended_ = false;
+};
+
+void readInput(const std::shared_ptr<INBOX>& inbox) {
+  MESSAGEREADER reader;
+  std::string block(1 << 16, '\0');
+  for (;;) {
+    const ssize_t got = ::read(0, block.data(), block.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    reader.feed(std::string_view(block.data(), static_cast<std::size_t>(got)));
+    for (INCOMING incoming; nextIncoming(reader, incoming);) inbox->put(std::move(incoming));
+  }
+  inbox->end();
+}
+
+// Writes the whole message to standard output; a client that went away
+// ends the output, not the server.
+void writeMessage(const nlohmann::json& message) {
+  static bool broken = false;
+  if (broken) return;
+  const std::string framed = frameMessage(messageText(message));
+  for (std::size_t at = 0; at < framed.size();) {
+    const ssize_t put = ::write(1, framed.data() + at, framed.size() - at);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) {
+      broken = true;
+      return;
+    }
+    at += static_cast<std::size_t>(put);
+  }
+}
+
+bool readNumber(std::string_view text, int& value) {
+  if (text.empty() || text.front() == '+') return false;
+  const auto [end, fault] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return fault == std::errc() && end == text.data() + text.size();
+}
+
+// The value of "--name VALUE" or "--name=VALUE" at arguments[index].
+int optionValue(const std::vector<std::string_view>& arguments, std::size_t& index, std::string_view name,
+                std::string_view& value, std::string& fault) {
+  const std::string_view argument = arguments[index];
+  if (argument.size() > name.size() && argument.starts_with(name) && argument[name.size()] == '=') {
+    value = argument.substr(name.size() + 1);
+    return 1;
+  }
+  if (argument != name) return 0;
+  if (index + 1 >= arguments.size()) {
+    fault = std::string(name) + " needs a value";
+    return 1;
+  }
+  value = arguments[++index];
+  return 1;
+}
+
+}  // namespace
+
+// The installed copy beside the program (bin/../share/doc/vyrsyn), else the
+// copy of the source tree when the program is run from its build directory,
+// else the copy under the install prefix.
+std::string defaultCodesUrl() {
+  std::error_code ignored;
+  const std::filesystem::path directory =
+      std::filesystem::read_symlink("/proc/self/exe", ignored).parent_path();
+  if (!directory.empty()) {
+    for (const char* relative : {"../share/doc/vyrsyn/codes.md", "../doc/codes.md"}) {
+      const std::filesystem::path candidate = directory / relative;
+      if (std::filesystem::is_regular_file(candidate, ignored)) {
+        return "file://" + std::filesystem::weakly_canonical(candidate, ignored).string();
+      }
+    }
+  }
+  return std::string("file://") + VYRLS_INSTALLED_CODES;
+}
+
+std::string vyrlsUsage() {
+  return "Usage: vyrls [--stdio] [options]\n"
+         "The language server of Vyr orders files, on standard input and output.\n"
+         "  --stdio               talk on standard input and output (the only way; the default)\n"
+         "  --data ARCHIVE|DIR    the game data (default syntax.dat beside the program)\n"
+         "  --game N              the game number (default 1)\n"
+         "  --codes-url URL       where the codes of the findings are explained\n"
+         "  -h, --help            print this text\n";
+}
+
+int parseVyrlsOptions(const std::vector<std::string_view>& arguments, VYRLSOPTIONS& options,
+                      std::string& fault) {
+  for (std::size_t i = 0; i < arguments.size() && fault.empty(); ++i) {
+    const std::string_view argument = arguments[i];
+    std::string_view value;
+    if (argument == "--stdio") continue;
+    if (argument.starts_with("--clientProcessId")) {  // some clients add it; the server does not watch
+      if (argument == "--clientProcessId") ++i;
+      continue;
+    }
+    if (argument == "-h" || argument == "--help") {
+      options.help = 1;
+    } else if (optionValue(arguments, i, "--data", value, fault)) {
+      options.server.data = value;
+    } else if (optionValue(arguments, i, "--codes-url", value, fault)) {
+      options.server.codesUrl = value;
+    } else if (optionValue(arguments, i, "--game", value, fault)) {
+      if (fault.empty() && !readNumber(value, options.server.gameNo)) {
+        fault = "bad game number '" + std::string(value) + "'";
+      }
+    } else {
+      fault = "unknown argument '" + std::string(argument) + "'";
+    }
+  }
+  return fault.empty() ? 1 : 0;
+}
+
+int runVyrls(int argc, char** argv) {
+  VYRLSOPTIONS options;
+  std::string fault;
+  if (!parseVyrlsOptions(std::vector<std::string_view>(argv + 1, argv + argc), options, fault)) {
+    std::fprintf(stderr, "vyrls: %s\n%s", fault.c_str(), vyrlsUsage().c_str());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(vyrlsUsage().c_str(), stdout);
+    return 0;
+  }
+  if (options.server.codesUrl.empty()) options.server.codesUrl = defaultCodesUrl();
+  std::signal(SIGPIPE, SIG_IGN);
+
+  // The reader is never joined: at the end it may still wait in read.
+  auto inbox = std::make_shared<INBOX>();
+  std::thread([inbox] { readInput(inbox); }).detach();
+  SERVER server(options.server, writeMessage);
+  const auto handleWaiting = [&server, &inbox] {
+    for (INCOMING incoming; !server.exited() && inbox->take(incoming, false);) server.handle(incoming);
+  };
+  while (!server.exited()) {
+    INCOMING incoming;
+    if (inbox->take(incoming, !server.checksWaiting())) {
+      server.handle(incoming);
+    } else if (server.checksWaiting()) {
+      server.checkNext(handleWaiting);
+    } else if (inbox->ended()) {
+      return server.endStatus();
+    }
+  }
+  return server.exitStatus();
+}
+
+}  // namespace vyr
