@@ -1,6 +1,7 @@
 // The language server driven through its standard input and output, as an
 // editor drives it.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -47,7 +48,8 @@ std::vector<std::string> lines(const std::string& text) {
 
 // vyrcheck's JSON findings for the text.
 std::vector<json> vyrcheckFindings(const std::string& text) {
-  const std::string path = testing::TempDir() + "/vyrls_orders.txt";
+  // One file per test process: ctest runs the tests of this suite side by side.
+  const std::string path = testing::TempDir() + "/vyrls_orders_" + std::to_string(getpid()) + ".txt";
   std::ofstream(path, std::ios::binary) << text;
   const std::string command =
       std::string(VYR_VYRCHECK) + " --data " + VYR_BUILT_ARCHIVE + " --format json - <" + path;
@@ -56,6 +58,7 @@ std::vector<json> vyrcheckFindings(const std::string& text) {
   char block[4096];
   for (std::size_t got; (got = std::fread(block, 1, sizeof block, pipe)) > 0;) output.append(block, got);
   pclose(pipe);
+  std::remove(path.c_str());
   std::vector<json> findings;
   for (const std::string& line : lines(output)) {
     json record = json::parse(line);
