@@ -72,16 +72,30 @@ inline std::size_t wordCount(std::size_t size) { return (size + 7) / 8; }
 
 // Mixes the words of a text (upper-cased with `upper`) into a hash whose low
 // bits, which pick the slot, depend on every byte.
+inline std::uint64_t mixWord(std::uint64_t hash, std::uint64_t word) {
+  hash = (hash ^ word) * 0xFF51AFD7ED558CCDULL;
+  return hash ^ (hash >> 32);
+}
+inline std::uint64_t hashStart(std::size_t size) { return 0x9E3779B97F4A7C15ULL * (size + 1); }
+
 template <bool upper>
 std::size_t hashText(std::string_view text) {
-  std::uint64_t hash = 0x9E3779B97F4A7C15ULL * (text.size() + 1);
+  std::uint64_t hash = hashStart(text.size());
   for (std::size_t i = 0; i < wordCount(text.size()); ++i) {
-    const std::uint64_t word = upper ? upperWord(wordOf(text, i)) : wordOf(text, i);
-    hash = (hash ^ word) * 0xFF51AFD7ED558CCDULL;
-    hash ^= hash >> 32;
+    hash = mixWord(hash, upper ? upperWord(wordOf(text, i)) : wordOf(text, i));
   }
   return static_cast<std::size_t>(hash);
 }
+
+// The same hash of a text of `size` bytes whose words are already at hand.
+inline std::size_t hashWords(std::size_t size, const std::uint64_t* words, std::size_t count) {
+  std::uint64_t hash = hashStart(size);
+  for (std::size_t i = 0; i < count; ++i) hash = mixWord(hash, words[i]);
+  return static_cast<std::size_t>(hash);
+}
+
+// Texts up to this many words are upper-cased once per look-up.
+inline constexpr std::size_t kShortWords = 4;
 
 }  // namespace upperkey_detail
 
@@ -128,7 +142,24 @@ class UPPERINDEX {
 
   // The value of the key equal to the look-up text upper-cased; null when none.
   [[nodiscard]] const V* find(UPPERKEY key) const {
+    using namespace upperkey_detail;
     if (slots_.empty()) return nullptr;
+    const std::size_t size = key.text.size();
+    if (size <= 8 * kShortWords) {
+      // A short text is upper-cased once, for the hash and every comparison.
+      std::uint64_t words[kShortWords];
+      const std::size_t count = wordCount(size);
+      for (std::size_t i = 0; i < count; ++i) words[i] = upperWord(wordOf(key.text, i));
+      const std::size_t hash = hashWords(size, words, count);
+      const Slot& slot = slots_[probe(hash, [&](const Slot& s) {
+        if (s.hash != hash || s.key.size() != size) return false;
+        for (std::size_t i = 0; i < count; ++i) {
+          if (wordOf(s.key, i) != words[i]) return false;
+        }
+        return true;
+      })];
+      return slot.used ? &slot.value : nullptr;
+    }
     const std::size_t hash = UPPERHASH{}(key);
     const Slot& slot =
         slots_[probe(hash, [&](const Slot& s) { return s.hash == hash && UPPEREQUAL{}(key, s.key); })];

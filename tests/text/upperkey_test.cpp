@@ -23,6 +23,7 @@ TEST(UpperIndex, FindsTheKeyEqualToTheUpperCasedText) {
   const std::string_view keys[] = {
       "A", "AB", "ABC", "MOVE", "RECRUIT", "DESTROYS", "BUILDINGS", "PRODUCEMORE", "ABCDEFGHIJKLMNOP",
       "ABCDEFGHIJKLMNOPQ", "DRUIDIC FIRE", "@[`{", "\x7F\x80\xE1\xFA", std::string_view("A\0B", 3), "9,3",
+      "THIRTY-TWO BYTES OF TEXT: 012345", "THIRTY-THREE BYTES OF TEXT: 01234", "A KEY OF FORTY BYTES, READ FIVE WORDS!!!",
   };
   UPPERINDEX<int> index;
   int value = 0;
@@ -53,6 +54,11 @@ TEST(UpperIndex, FindsTheKeyEqualToTheUpperCasedText) {
       {std::string_view("a\0b", 3), 14},
       {std::string_view("a\0", 2), 0},  // a text is not padded with NULs to a key
       {"9,3", 15},
+      {"thirty-two bytes of text: 012345", 16},  // the longest text upper-cased once per look-up
+      {"Thirty-three bytes of text: 01234", 17},
+      {"a key of forty bytes, read five words!!!", 18},
+      {"a key of forty bytes, read five words!!?", 0},
+      {"thirty-two bytes of text: 012346", 0},
       {"", 0},
       {"MOV", 0},
       {"MOVES", 0},
