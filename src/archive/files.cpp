@@ -86,12 +86,14 @@ class RecordReader {
   }
 
   int take(unsigned char stored) {
-    ++position_;
     ++offset_;
+    if (++turn_ == kShiftModulus) turn_ = 0;
     if (stored == kRecordStart) return startRecord();
     if (stored == kNameEnd) return endName();
     if (stored == kNeverStored) return fail(kDamaged, "the byte 0xFE, which no archive holds");
-    return takeText(FILES::unshiftByte(position_, stored));
+    // FILES::unshiftByte at the byte's position, whose remainder is kept.
+    const long value = stored + (kShiftModulus - 1) - turn_;
+    return takeText(static_cast<int>(value > kShiftModulus ? value - kShiftModulus : value));
   }
 
   // A record may only start before the first record or after a complete line
@@ -99,7 +101,7 @@ class RecordReader {
   int startRecord() {
     if (where_ == Where::kInName) return fail(kDamaged, "a new member starts inside a member name");
     if (!text_.empty()) return fail(kDamaged, "a new member starts inside a line");
-    position_ = 1;
+    turn_ = 1;
     where_ = Where::kInName;
     return 1;
   }
@@ -129,7 +131,7 @@ class RecordReader {
 
   FILES& files_;
   Where where_ = Where::kBeforeRecord;
-  long position_ = 0;
+  long turn_ = 0;  // the position of the last byte taken in its record, modulo kShiftModulus
   std::string text_;
   FILEOBJ* member_ = nullptr;
   const char* fault_ = nullptr;

@@ -6,6 +6,14 @@ namespace vyr {
 
 namespace {
 bool isWhite(char c) { return isSpaceChar(c); }
+
+bool isUpperWord(std::string_view word) {
+  if (word.empty()) return false;
+  for (const char c : word) {
+    if (!isUpperChar(c)) return false;
+  }
+  return true;
+}
 }  // namespace
 
 void splitWords(std::string_view text, std::vector<std::string_view>& words) {
@@ -21,10 +29,17 @@ void splitWords(std::string_view text, std::vector<std::string_view>& words) {
 
 COMMANDTABLE::COMMANDTABLE(std::unique_ptr<BUFFER> lines) : lines_(std::move(lines)) {
   words_.resize(lines_->lineCount());
+  keywordRuns_.resize(words_.size());
   for (int n = 1; n <= lines_->lineCount(); ++n) {
     Words& words = words_[n - 1];
     splitWords(lines_->lineString(n)->view(), words);
     if (words.size() >= 2) index_[std::string(words[1])].push_back(&words);
+    KeywordRun& run = keywordRuns_[n - 1];
+    run.begin = keywordAt_.size();
+    for (std::size_t k = 3; k <= words.size(); ++k) {
+      if (isUpperWord(words[k - 1])) keywordAt_.push_back(static_cast<int>(k));
+    }
+    run.size = keywordAt_.size() - run.begin;
   }
 }
 

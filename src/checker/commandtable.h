@@ -8,6 +8,7 @@
 #pragma once
 
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,11 +31,25 @@ class COMMANDTABLE {
   using Words = std::vector<std::string_view>;
   [[nodiscard]] const std::vector<const Words*>& variants(std::string_view command) const;
   [[nodiscard]] const BUFFER& lines() const { return *lines_; }
+  // The 1-based numbers, in order, of the variant's keywords from word 3 on:
+  // the words of upper-case letters only, which an order must repeat. The
+  // variant is one that `variants` answered.
+  [[nodiscard]] std::span<const int> keywords(const Words* variant) const {
+    const KeywordRun& run = keywordRuns_[static_cast<std::size_t>(variant - words_.data())];
+    return {keywordAt_.data() + run.begin, run.size};
+  }
 
  private:
   std::unique_ptr<BUFFER> lines_;
   std::vector<Words> words_;  // views into the lines' texts, which never change
   UPPERINDEX<std::vector<const Words*>> index_;
+  // The keyword numbers of line n's variant are keywordAt_'s run keywordRuns_[n - 1].
+  struct KeywordRun {
+    std::size_t begin = 0;
+    std::size_t size = 0;
+  };
+  std::vector<KeywordRun> keywordRuns_;
+  std::vector<int> keywordAt_;
 };
 
 // Splits a text into its white-space separated words.

@@ -117,11 +117,14 @@ int SYNTAX::checkOrderLine(const FIELDPARSER& parser) {
 const std::vector<std::string_view>* SYNTAX::selectVariant(const FIELDPARSER& parser,
                                                            std::string_view command, int s) {
   int rejected = -1;
-  for (const auto* variant : sharedCommandTable()->variants(command)) {
+  const COMMANDTABLE& table = *sharedCommandTable();
+  for (const auto* variant : table.variants(command)) {
     bool matches = true;
-    for (int k = 3; k <= static_cast<int>(variant->size()) && matches; ++k) {
-      const std::string_view word = (*variant)[k - 1];
-      if (isUpperWord(word) && !parser.fieldEquals(k - 1 + s, word, 1)) matches = false;
+    for (const int k : table.keywords(variant)) {
+      if (!parser.fieldEquals(k - 1 + s, (*variant)[k - 1], 1)) {
+        matches = false;
+        break;
+      }
     }
     if (matches) return variant;
     ++rejected;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -195,6 +196,23 @@ bool readsAsFloat(std::string_view text) {
   return i < text.size() && (std::isdigit(static_cast<unsigned char>(text[i])) || text[i] == '.');
 }
 
+// Whether the text is integer text (digits after an optional '-', as
+// isInteger says), with its value read as readLong would in the same pass.
+bool readIntegerText(std::string_view text, long& value) {
+  if (text.empty()) return false;
+  const bool negative = text.front() == '-';
+  constexpr std::int64_t kLimit = 2147483648LL;  // one beyond the largest positive value
+  std::int64_t read = 0;
+  for (std::size_t i = negative ? 1 : 0; i < text.size(); ++i) {
+    const unsigned digit = static_cast<unsigned>(static_cast<unsigned char>(text[i])) - '0';
+    if (digit > 9) return false;
+    if (read < kLimit) read = read * 10 + digit;
+  }
+  if (read > kLimit) read = kLimit;
+  value = static_cast<long>(negative ? -read : (read == kLimit ? kLimit - 1 : read));
+  return true;
+}
+
 bool isNumberLike(const FIELDPARSER& parser, int e) {
   const std::string_view text = parser.field(e);
   if (isInteger(text)) return true;
@@ -268,8 +286,7 @@ void SYNTAX::validateParameter(const FIELDPARSER& parser, std::string_view kindN
 
   if (const Range* range = kRangeOf[static_cast<std::size_t>(kind)]) {
     long value = 0;
-    parser.getLong(&value, e);
-    if (!isInteger(text) || value < range->low || value > range->high) {
+    if (!readIntegerText(text, value) || value < range->low || value > range->high) {
       report(parser, e, range->message, 0, FINDINGCODE::kInvalidNumber, kindOf);
     }
     return;
