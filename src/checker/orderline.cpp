@@ -58,19 +58,26 @@ void SYNTAX::report(const FIELDPARSER& parser, int field, std::string_view messa
     ++errors_;
   }
   if (sink_ != nullptr) {
-    CHECKREPORT found;
-    found.line = currentLine_;
-    found.field = field;
-    found.position = parser.fieldPosition(field);
-    found.end = parser.fieldEnd(field);
-    found.echo = parser.line();
-    found.message = message;
-    found.subject = subject.empty() ? parser.field(field) : subject;
+    CHECKREPORT found = fieldReport(parser, field, message, code);
+    if (!subject.empty()) found.subject = subject;
     found.isWarning = isWarning;
-    found.code = code;
     found.kind = kind;
     sink_->finding(found);
   }
+}
+
+CHECKREPORT SYNTAX::fieldReport(const FIELDPARSER& parser, int field, std::string_view message,
+                                FINDINGCODE code) const {
+  CHECKREPORT found;
+  found.line = currentLine_;
+  found.field = field;
+  found.position = parser.fieldPosition(field);
+  found.end = parser.fieldEnd(field);
+  found.echo = parser.line();
+  found.message = message;
+  found.subject = parser.field(field);
+  found.code = code;
+  return found;
 }
 
 int SYNTAX::checkOrderLine(const FIELDPARSER& parser) {

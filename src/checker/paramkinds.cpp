@@ -261,16 +261,7 @@ void SYNTAX::validateParameter(const FIELDPARSER& parser, std::string_view kindN
     tableFault_.slot = kindName;
     walk.done = true;
     if (sink_ != nullptr) {
-      CHECKREPORT fault;
-      fault.line = currentLine_;
-      fault.field = e;
-      fault.position = parser.fieldPosition(e);
-      fault.end = parser.fieldEnd(e);
-      fault.echo = parser.line();
-      fault.message = "ERROR: Unknown Syntax Parameter.";
-      fault.subject = parser.field(e);
-      fault.code = FINDINGCODE::kTableFault;
-      sink_->finding(fault);
+      sink_->finding(fieldReport(parser, e, "ERROR: Unknown Syntax Parameter.", FINDINGCODE::kTableFault));
     }
     return;
   }

@@ -155,6 +155,9 @@ class SYNTAX {
       output_->addLine(line);
     }
   }
+  // The report of a finding at field `field` of the parser's line.
+  [[nodiscard]] CHECKREPORT fieldReport(const FIELDPARSER& parser, int field, std::string_view message,
+                                        FINDINGCODE code) const;
   // Tells the sink of a note on the echo's bytes [position, end).
   void note(int position, int end, std::string_view message, FINDINGCODE code, std::string_view subject,
             const PARAMKIND* kind = nullptr, std::string_view suggestion = {});

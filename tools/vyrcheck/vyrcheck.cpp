@@ -9,6 +9,7 @@
 #include "checker/engine.h"
 #include "checker/gamenumber.h"
 #include "text/newfile.h"
+#include "text/optionvalue.h"
 #include "text/utils.h"
 
 namespace vyr {
@@ -25,30 +26,6 @@ bool readNumber(std::string_view text, int& value) {
   const auto [end, fault] = std::from_chars(text.data(), text.data() + text.size(), value);
   return fault == std::errc() && end == text.data() + text.size();
 }
-
-// The value of an option given as "--name VALUE" or "--name=VALUE".
-struct OPTIONREADER {
-  const std::vector<std::string_view>& arguments;
-  std::size_t& index;
-  std::string& fault;
-
-  // 1 when arguments[index] is the option; then `value` holds its value
-  // (fault set when it has none).
-  int matches(std::string_view name, std::string_view& value) {
-    const std::string_view argument = arguments[index];
-    if (argument.starts_with(name) && argument.size() > name.size() && argument[name.size()] == '=') {
-      value = argument.substr(name.size() + 1);
-      return 1;
-    }
-    if (argument != name) return 0;
-    if (index + 1 >= arguments.size()) {
-      fault = std::string(name) + " needs a value";
-      return 1;
-    }
-    value = arguments[++index];
-    return 1;
-  }
-};
 
 int readFormat(std::string_view value, REPORTFORMAT& format) {
   if (value == "gnu") {
@@ -237,7 +214,6 @@ int parseVyrcheckOptions(const std::vector<std::string_view>& arguments, VYRCHEC
       options.files.emplace_back(argument);
       continue;
     }
-    OPTIONREADER reader{arguments, i, fault};
     std::string_view value;
     if (argument == "--") {
       optionsEnded = true;
@@ -247,7 +223,7 @@ int parseVyrcheckOptions(const std::vector<std::string_view>& arguments, VYRCHEC
       options.quiet = 1;
     } else if (argument == "--no-notes") {
       options.notes = 0;
-    } else if (reader.matches("--columns", value)) {
+    } else if (optionValue(arguments, i, "--columns", value, fault)) {
       if (value == "byte") {
         options.columns = COLUMNUNIT::kByte;
       } else if (value == "char") {
@@ -255,17 +231,17 @@ int parseVyrcheckOptions(const std::vector<std::string_view>& arguments, VYRCHEC
       } else if (fault.empty()) {
         fault = "unknown column unit '" + std::string(value) + "' (byte or char)";
       }
-    } else if (reader.matches("--format", value)) {
+    } else if (optionValue(arguments, i, "--format", value, fault)) {
       if (fault.empty() && !readFormat(value, options.format))
         fault = "unknown format '" + std::string(value) + "'";
-    } else if (reader.matches("--out-dir", value)) {
+    } else if (optionValue(arguments, i, "--out-dir", value, fault)) {
       options.outDir = value;
-    } else if (reader.matches("--data", value)) {
+    } else if (optionValue(arguments, i, "--data", value, fault)) {
       options.data = value;
-    } else if (reader.matches("--game", value)) {
+    } else if (optionValue(arguments, i, "--game", value, fault)) {
       if (fault.empty() && !parseGameNumber(value, options.gameNo))
         fault = "bad game number '" + std::string(value) + "'";
-    } else if (reader.matches("--max-findings", value)) {
+    } else if (optionValue(arguments, i, "--max-findings", value, fault)) {
       if (fault.empty() && (!readNumber(value, options.maxFindings) || options.maxFindings < 0)) {
         fault = "bad --max-findings '" + std::string(value) + "'";
       }

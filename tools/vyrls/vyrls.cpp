@@ -13,6 +13,7 @@
 #include <mutex>
 #include <thread>
 
+#include "text/optionvalue.h"
 #include "vyrls/framing.h"
 
 #ifndef VYRLS_INSTALLED_CODES
@@ -96,23 +97,6 @@ bool readNumber(std::string_view text, int& value) {
   if (text.empty() || text.front() == '+') return false;
   const auto [end, fault] = std::from_chars(text.data(), text.data() + text.size(), value);
   return fault == std::errc() && end == text.data() + text.size();
-}
-
-// The value of "--name VALUE" or "--name=VALUE" at arguments[index].
-int optionValue(const std::vector<std::string_view>& arguments, std::size_t& index, std::string_view name,
-                std::string_view& value, std::string& fault) {
-  const std::string_view argument = arguments[index];
-  if (argument.size() > name.size() && argument.starts_with(name) && argument[name.size()] == '=') {
-    value = argument.substr(name.size() + 1);
-    return 1;
-  }
-  if (argument != name) return 0;
-  if (index + 1 >= arguments.size()) {
-    fault = std::string(name) + " needs a value";
-    return 1;
-  }
-  value = arguments[++index];
-  return 1;
 }
 
 }  // namespace
