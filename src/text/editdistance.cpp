@@ -20,13 +20,20 @@ const std::array<char, 256>& upperTable() {
 }
 
 // Three rows of the usual table: row i holds the distances between the first i
-// characters of a and every prefix of b; a swap looks two rows back. Once two
-// rows in a row lie wholly above `limit`, no later row can come back under it
-// (every cell grows from one of the two rows above it), so the search stops.
+// characters of a and every prefix of b; a swap looks two rows back. Only the
+// cells within `limit` of the diagonal are computed: any other lies farther
+// than the limit, and the cell just outside the band on either side holds
+// limit + 1, which every cell next to it reads as "too far". Once two rows in
+// a row lie wholly above the limit, no later row comes back under it (every
+// cell grows from one of the two rows above it), so the search stops.
 int boundedDistance(std::string_view a, std::string_view b, int limit) {
+  const auto longer = static_cast<long>(a.size()) - static_cast<long>(b.size());
+  if (longer > limit || -longer > limit) return limit + 1;  // at least that many insertions or deletions
   const std::array<char, 256>& upper = upperTable();
   const auto fold = [&upper](char c) { return upper[static_cast<unsigned char>(c)]; };
   const std::size_t width = b.size() + 1;
+  const int tooFar = limit + 1;
+  const auto band = static_cast<std::size_t>(limit);
   thread_local std::vector<int> rows;
   if (rows.size() < 3 * width) rows.resize(3 * width);
   int* before = rows.data();
@@ -35,11 +42,15 @@ int boundedDistance(std::string_view a, std::string_view b, int limit) {
   for (std::size_t j = 0; j < width; ++j) previous[j] = static_cast<int>(j);
   int previousLeast = 0;
   for (std::size_t i = 1; i <= a.size(); ++i) {
+    const std::size_t low = i > band ? i - band : 1;
+    const std::size_t high = std::min(b.size(), i + band);
     current[0] = static_cast<int>(i);
-    int least = current[0];
+    if (low > 1) current[low - 1] = tooFar;
+    if (high < b.size()) current[high + 1] = tooFar;
+    int least = low == 1 ? current[0] : tooFar;
     const char here = fold(a[i - 1]);
     const char back = i > 1 ? fold(a[i - 2]) : '\0';
-    for (std::size_t j = 1; j < width; ++j) {
+    for (std::size_t j = low; j <= high; ++j) {
       const char other = fold(b[j - 1]);
       const int cost = here == other ? 0 : 1;
       int best = std::min({previous[j] + 1, current[j - 1] + 1, previous[j - 1] + cost});
@@ -47,7 +58,7 @@ int boundedDistance(std::string_view a, std::string_view b, int limit) {
       current[j] = best;
       least = std::min(least, best);
     }
-    if (least > limit && previousLeast > limit) return limit + 1;
+    if (least > limit && previousLeast > limit) return tooFar;
     previousLeast = least;
     int* reused = before;
     before = previous;
