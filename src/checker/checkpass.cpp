@@ -61,6 +61,15 @@ std::string_view SYNTAX::prepareLine(std::string_view text, std::string& work, L
   if (origin != nullptr) {
     origin->written = text;
     origin->from.clear();
+    const std::size_t semicolon = text.find(';');
+    if (std::memchr(text.data(), '\t', text.size()) == nullptr &&
+        (semicolon == std::string_view::npos || semicolon == 0 || text[semicolon - 1] == ' ')) {
+      // Only trimmed: every kept byte is its written byte moved by one shift.
+      const std::string_view kept = trimmed(text);
+      origin->length = static_cast<int>(kept.size());
+      origin->shift = kept.empty() ? 0 : static_cast<int>(kept.data() - text.data());
+      return kept;
+    }
     for (std::size_t i = 0; i < text.size(); ++i) {
       origin->from.insert(origin->from.end(), text[i] == '\t' ? kTabWidth : 1, static_cast<int>(i));
     }

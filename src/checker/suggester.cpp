@@ -63,7 +63,7 @@ std::string SUGGESTER::nearest(std::string_view typed, const std::vector<std::st
   for (const std::string& candidate : candidates) {
     const auto apart = static_cast<long>(candidate.size()) - static_cast<long>(typed.size());
     if (apart >= best || -apart >= best) continue;  // at least that many insertions or deletions
-    const int distance = editDistance(typed, candidate);
+    const int distance = editDistanceWithin(typed, candidate, best - 1);  // only a nearer one counts
     if (distance == 0) return {};
     if (distance < best) {
       best = distance;

@@ -76,6 +76,7 @@ void SYNTAX::releaseSyntaxData() {
 
 // Most lines need at most trimming, which is done in the line's own storage.
 int SYNTAX::prepareOrders(BUFFER& in) {
+  if (origins_ != nullptr) origins_->reserve(origins_->size() + static_cast<std::size_t>(in.lineCount()));
   for (int n = 1; n <= in.lineCount(); ++n) {
     STRING* line = in.lineString(n);
     const std::string_view text = line->view();

@@ -1,35 +1,82 @@
 #include "text/editdistance.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <vector>
 
 namespace vyr {
 
 namespace {
-char upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
-}  // namespace
+
+// The upper-case form of every byte, looked up instead of asked for per comparison.
+const std::array<char, 256>& upperTable() {
+  static const std::array<char, 256> table = [] {
+    std::array<char, 256> made{};
+    for (int c = 0; c < 256; ++c) made[static_cast<std::size_t>(c)] = static_cast<char>(std::toupper(c));
+    return made;
+  }();
+  return table;
+}
 
 // Three rows of the usual table: row i holds the distances between the first i
-// characters of a and every prefix of b; a swap looks two rows back.
-int editDistance(std::string_view a, std::string_view b) {
+// characters of a and every prefix of b; a swap looks two rows back. Only the
+// cells within `limit` of the diagonal are computed: any other lies farther
+// than the limit, and the cell just outside the band on either side holds
+// limit + 1, which every cell next to it reads as "too far". Once two rows in
+// a row lie wholly above the limit, no later row comes back under it (every
+// cell grows from one of the two rows above it), so the search stops.
+int boundedDistance(std::string_view a, std::string_view b, int limit) {
+  const auto longer = static_cast<long>(a.size()) - static_cast<long>(b.size());
+  if (longer > limit || -longer > limit) return limit + 1;  // at least that many insertions or deletions
+  const std::array<char, 256>& upper = upperTable();
+  const auto fold = [&upper](char c) { return upper[static_cast<unsigned char>(c)]; };
   const std::size_t width = b.size() + 1;
-  std::vector<int> before(width), previous(width), current(width);
+  const int tooFar = limit + 1;
+  const auto band = static_cast<std::size_t>(limit);
+  thread_local std::vector<int> rows;
+  if (rows.size() < 3 * width) rows.resize(3 * width);
+  int* before = rows.data();
+  int* previous = before + width;
+  int* current = previous + width;
   for (std::size_t j = 0; j < width; ++j) previous[j] = static_cast<int>(j);
+  int previousLeast = 0;
   for (std::size_t i = 1; i <= a.size(); ++i) {
+    const std::size_t low = i > band ? i - band : 1;
+    const std::size_t high = std::min(b.size(), i + band);
     current[0] = static_cast<int>(i);
-    for (std::size_t j = 1; j < width; ++j) {
-      const int cost = upper(a[i - 1]) == upper(b[j - 1]) ? 0 : 1;
+    if (low > 1) current[low - 1] = tooFar;
+    if (high < b.size()) current[high + 1] = tooFar;
+    int least = low == 1 ? current[0] : tooFar;
+    const char here = fold(a[i - 1]);
+    const char back = i > 1 ? fold(a[i - 2]) : '\0';
+    for (std::size_t j = low; j <= high; ++j) {
+      const char other = fold(b[j - 1]);
+      const int cost = here == other ? 0 : 1;
       int best = std::min({previous[j] + 1, current[j - 1] + 1, previous[j - 1] + cost});
-      if (i > 1 && j > 1 && upper(a[i - 1]) == upper(b[j - 2]) && upper(a[i - 2]) == upper(b[j - 1])) {
-        best = std::min(best, before[j - 2] + 1);
-      }
+      if (i > 1 && j > 1 && here == fold(b[j - 2]) && back == other) best = std::min(best, before[j - 2] + 1);
       current[j] = best;
+      least = std::min(least, best);
     }
-    std::swap(before, previous);
-    std::swap(previous, current);
+    if (least > limit && previousLeast > limit) return tooFar;
+    previousLeast = least;
+    int* reused = before;
+    before = previous;
+    previous = current;
+    current = reused;
   }
   return previous[b.size()];
+}
+
+}  // namespace
+
+int editDistance(std::string_view a, std::string_view b) {
+  return boundedDistance(a, b, static_cast<int>(std::max(a.size(), b.size())));
+}
+
+int editDistanceWithin(std::string_view a, std::string_view b, int limit) {
+  const int distance = boundedDistance(a, b, limit);
+  return std::min(distance, limit + 1);
 }
 
 int suggestionLimit(std::string_view typed) { return std::max(1, static_cast<int>(typed.size() / 3)); }

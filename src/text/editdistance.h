@@ -9,6 +9,8 @@
 namespace vyr {
 
 [[nodiscard]] int editDistance(std::string_view a, std::string_view b);
+// editDistance when it is at most `limit` (>= 0); any larger distance gives limit + 1.
+[[nodiscard]] int editDistanceWithin(std::string_view a, std::string_view b, int limit);
 
 // The largest distance at which a name still counts as a likely misspelling of
 // the typed text: a third of its length, at least 1.
