@@ -87,6 +87,9 @@ async function main() {
   check('the page loads', response.status() === 200, response.status());
   check('the page has a script-free content security policy',
         /script-src 'self'/.test(response.headers()['content-security-policy'] || ''));
+  // The page asks the server for the worlds after it has loaded: wait for the answer.
+  await page.waitForFunction(() => document.getElementById('game').value !== '', null, {timeout: 30000})
+      .catch(() => {});
   check('the game number comes from the server', await page.inputValue('#game') === '1');
   for (const label of ['Game number', 'Orders', 'Or choose your orders file']) {
     check('the field labelled "' + label + '" exists', await page.getByLabel(label, {exact: true}).count() === 1);
