@@ -5,6 +5,7 @@
 
 #include "checker/commandtable.h"
 #include "checker/ordercommand.h"
+#include "checker/orderplace.h"
 #include "checker/paramkinds.h"
 #include "checker/syntax.h"
 #include "text/editdistance.h"
@@ -13,14 +14,6 @@
 namespace vyr {
 
 namespace {
-
-bool isUpperWord(std::string_view word) {
-  if (word.empty()) return false;
-  for (const char c : word) {
-    if (!isUpperChar(c)) return false;
-  }
-  return true;
-}
 
 bool startsWith(std::string_view text, char c) { return !text.empty() && text.front() == c; }
 
@@ -196,7 +189,7 @@ void SYNTAX::noteMisspelledKeyword(const FIELDPARSER& parser, std::string_view c
     std::string_view wrongKeyword;
     for (int k = 3; k <= static_cast<int>(variant->size()); ++k) {
       const std::string_view word = (*variant)[k - 1];
-      if (isUpperWord(word) && !parser.fieldEquals(k - 1 + s, word, 1)) {
+      if (isKeywordSlot(word) && !parser.fieldEquals(k - 1 + s, word, 1)) {
         ++wrong;
         wrongField = k - 1 + s;
         wrongKeyword = word;
@@ -243,7 +236,7 @@ void SYNTAX::walkSlots(const FIELDPARSER& parser, SLOTWALK& walk) {
   // repeated slot could only add faults past the line's limit.
   while (walk.p <= static_cast<int>(walk.words.size()) && !walk.done && reportsOnLine_ < kMaxReportsPerLine) {
     const std::string_view slot = wordAt(walk.words, walk.p);
-    if (!isUpperWord(slot)) {
+    if (!isKeywordSlot(slot)) {
       const std::string_view text = parser.field(walk.e);
       const bool missing = parser.fieldCount() < walk.e;
       std::string_view kind = slot;
