@@ -1,5 +1,10 @@
 #include "checker/commandtable.h"
 
+#include <algorithm>
+
+#include "checker/orderplace.h"
+#include "checker/paramkinds.h"
+#include "text/upperkey.h"
 #include "text/utils.h"
 
 namespace vyr {
@@ -7,14 +12,16 @@ namespace vyr {
 namespace {
 bool isWhite(char c) { return isSpaceChar(c); }
 
-bool isUpperWord(std::string_view word) {
-  if (word.empty()) return false;
-  for (const char c : word) {
-    if (!isUpperChar(c)) return false;
-  }
-  return true;
-}
 }  // namespace
+
+signed char slotCode(std::string_view word) {
+  if (isKeywordSlot(word)) return slotcode::kKeyword;
+  if (word == ".") return slotcode::kRepeat;
+  if (word == "*") return slotcode::kOptional;
+  if (word == "#") return slotcode::kFreeText;
+  const PARAMKIND* kind = findParameterKind(word);
+  return kind == nullptr ? slotcode::kNoKind : static_cast<signed char>(kind - parameterKinds().data());
+}
 
 void splitWords(std::string_view text, std::vector<std::string_view>& words) {
   words.clear();
@@ -30,23 +37,40 @@ void splitWords(std::string_view text, std::vector<std::string_view>& words) {
 COMMANDTABLE::COMMANDTABLE(std::unique_ptr<BUFFER> lines) : lines_(std::move(lines)) {
   words_.resize(lines_->lineCount());
   keywordRuns_.resize(words_.size());
+  slotCodes_.resize(words_.size());
   for (int n = 1; n <= lines_->lineCount(); ++n) {
     Words& words = words_[n - 1];
     splitWords(lines_->lineString(n)->view(), words);
-    if (words.size() >= 2) index_[std::string(words[1])].push_back(&words);
+    if (words.size() >= 2) {
+      const std::string_view name = words[1];
+      const std::uint64_t head = upperkey_detail::wordOf(name, 0);
+      std::vector<Command>& bucket = buckets_[bucketOf(head, name.size())];
+      auto known = std::find_if(bucket.begin(), bucket.end(), [&](const Command& c) { return c.name == name; });
+      if (known == bucket.end()) known = bucket.insert(bucket.end(), Command{name, head, {}});
+      known->variants.push_back(&words);
+    }
     KeywordRun& run = keywordRuns_[n - 1];
     run.begin = keywordAt_.size();
     for (std::size_t k = 3; k <= words.size(); ++k) {
-      if (isUpperWord(words[k - 1])) keywordAt_.push_back(static_cast<int>(k));
+      if (isKeywordSlot(words[k - 1])) keywordAt_.push_back(static_cast<int>(k));
     }
     run.size = keywordAt_.size() - run.begin;
+    for (const std::string_view word : words) slotCodes_[n - 1].push_back(slotCode(word));
   }
 }
 
 const std::vector<const COMMANDTABLE::Words*>& COMMANDTABLE::variants(std::string_view command) const {
   static const std::vector<const Words*> kNone;
-  const auto* found = index_.find(UPPERKEY{command});
-  return found == nullptr ? kNone : *found;
+  if (command.empty()) return kNone;
+  // A command equals a name when its upper-case copy does, byte for byte.
+  const std::uint64_t head = upperkey_detail::upperWord(upperkey_detail::wordOf(command, 0));
+  for (const Command& known : buckets_[bucketOf(head, command.size())]) {
+    if (known.head != head || known.name.size() != command.size()) continue;
+    std::size_t i = 8;
+    while (i < command.size() && upperChar(command[i]) == known.name[i]) ++i;
+    if (i >= command.size()) return known.variants;
+  }
+  return kNone;
 }
 
 }  // namespace vyr

@@ -7,6 +7,7 @@
 // would: the lines whose second word equals the upper-cased command exactly.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
@@ -14,9 +15,22 @@
 #include <vector>
 
 #include "text/buffer.h"
-#include "text/upperkey.h"
 
 namespace vyr {
+
+// What a word of a variant asks of an order, found once when the table is
+// loaded so that checking an order never looks at the word's text: the index
+// of its parameter kind in parameterKinds() (0 and up), or one of these.
+namespace slotcode {
+inline constexpr signed char kKeyword = -1;   // upper-case letters only: the order repeats the word
+inline constexpr signed char kRepeat = -2;    // ".": the slot before it, once more per field
+inline constexpr signed char kOptional = -3;  // "*": the slot after it may be left out
+inline constexpr signed char kFreeText = -4;  // "#": any fields follow
+inline constexpr signed char kNoKind = -5;    // any other word (a fault of the table), or no word
+}  // namespace slotcode
+
+// The code of one word of a variant.
+[[nodiscard]] signed char slotCode(std::string_view word);
 
 class COMMANDTABLE {
  public:
@@ -38,11 +52,27 @@ class COMMANDTABLE {
     const KeywordRun& run = keywordRuns_[static_cast<std::size_t>(variant - words_.data())];
     return {keywordAt_.data() + run.begin, run.size};
   }
+  // The slot code of each word of the variant, word k's at k - 1.
+  [[nodiscard]] std::span<const signed char> slotCodes(const Words* variant) const {
+    return slotCodes_[static_cast<std::size_t>(variant - words_.data())];
+  }
 
  private:
   std::unique_ptr<BUFFER> lines_;
   std::vector<Words> words_;  // views into the lines' texts, which never change
-  UPPERINDEX<std::vector<const Words*>> index_;
+  // The index: the commands by their first eight bytes, each with its
+  // variants in table order. A look-up upper-cases those bytes at once and
+  // compares them as one word.
+  struct Command {
+    std::string_view name;
+    std::uint64_t head = 0;  // the name's first eight bytes as a word (upperkey_detail::wordOf)
+    std::vector<const Words*> variants;
+  };
+  static constexpr std::size_t kBuckets = 64;
+  static std::size_t bucketOf(std::uint64_t head, std::size_t length) {
+    return static_cast<std::size_t>(((head ^ length) * 0x9E3779B97F4A7C15ULL) >> 58);
+  }
+  std::vector<Command> buckets_[kBuckets];
   // The keyword numbers of line n's variant are keywordAt_'s run keywordRuns_[n - 1].
   struct KeywordRun {
     std::size_t begin = 0;
@@ -50,6 +80,7 @@ class COMMANDTABLE {
   };
   std::vector<KeywordRun> keywordRuns_;
   std::vector<int> keywordAt_;
+  std::vector<std::vector<signed char>> slotCodes_;  // line n's variant at n - 1
 };
 
 // Splits a text into its white-space separated words.

@@ -17,9 +17,17 @@ namespace {
 
 bool startsWith(std::string_view text, char c) { return !text.empty() && text.front() == c; }
 
-// Word k (1-based) of a variant; the empty text past its end.
-std::string_view wordAt(const std::vector<std::string_view>& words, int k) {
+// Word k (1-based) of a variant and its slot code; the empty text and
+// kNoKind past its end.
+std::string_view wordAt(std::span<const std::string_view> words, int k) {
   return k >= 1 && k <= static_cast<int>(words.size()) ? words[k - 1] : std::string_view();
+}
+signed char codeAt(std::span<const signed char> codes, int k) {
+  return k >= 1 && k <= static_cast<int>(codes.size()) ? codes[k - 1] : slotcode::kNoKind;
+}
+
+const PARAMKIND* kindOf(signed char code) {
+  return code >= 0 ? &parameterKinds()[static_cast<std::size_t>(code)] : nullptr;
 }
 
 }  // namespace
@@ -84,11 +92,12 @@ int SYNTAX::checkOrderLine(const FIELDPARSER& parser) {
   const int s = order.shift;
   const std::string_view command = order.text;
   if (s == 1 && (parser.fieldCount() < 2 || startsWith(command, ';'))) return 0;
-  loadSyntaxData(0, 0);
+  if (!loaded_) loadSyntaxData(0, 0);
 
   if (const auto* variant = selectVariant(parser, command, s)) {
     SLOTWALK& walk = walk_;
-    walk.words.assign(variant->begin(), variant->end());
+    walk.words = *variant;
+    walk.codes = sharedCommandTable()->slotCodes(variant);
     walk.p = 3;
     walk.e = 2 + s;
     walk.repeat = false;
@@ -102,7 +111,7 @@ int SYNTAX::checkOrderLine(const FIELDPARSER& parser) {
   }
   noteUnclosedQuote(parser);
 
-  if (parser.fieldEquals(1, "SHIRE", 1)) {
+  if (first.size() == 5 && parser.fieldEquals(1, "SHIRE", 1)) {
     if (errors_ == 1) {
       currentShire_.setLocation(1, 1);
     } else {
@@ -232,41 +241,43 @@ void SYNTAX::checkScope(const FIELDPARSER& parser, std::string_view scope) {
 }
 
 void SYNTAX::walkSlots(const FIELDPARSER& parser, SLOTWALK& walk) {
+  const int fields = parser.fieldCount();
   // A walk that can no longer report anything stops early: the rest of a
   // repeated slot could only add faults past the line's limit.
-  while (walk.p <= static_cast<int>(walk.words.size()) && !walk.done && reportsOnLine_ < kMaxReportsPerLine) {
-    const std::string_view slot = wordAt(walk.words, walk.p);
-    if (!isKeywordSlot(slot)) {
+  while (walk.p <= static_cast<int>(walk.codes.size()) && !walk.done && reportsOnLine_ < kMaxReportsPerLine) {
+    const signed char code = walk.codes[static_cast<std::size_t>(walk.p - 1)];
+    if (code != slotcode::kKeyword) {
       const std::string_view text = parser.field(walk.e);
-      const bool missing = parser.fieldCount() < walk.e;
-      std::string_view kind = slot;
-      if (slot == ".") {
+      const bool missing = fields < walk.e;
+      int kindAt = walk.p;  // the word that names the slot's kind
+      if (code == slotcode::kRepeat) {
         walk.repeat = true;
-        kind = wordAt(walk.words, walk.p - 1);
+        kindAt = walk.p - 1;
       }
-      if (slot == "*") {
+      if (code == slotcode::kOptional) {
         ++walk.p;
-        kind = wordAt(walk.words, walk.p);
+        kindAt = walk.p;
         walk.optional = true;
       }
+      const signed char kind = codeAt(walk.codes, kindAt);
       const bool anyOptional = walk.repeat || walk.optional;
-      if (wordAt(walk.words, walk.p) == "#" || (anyOptional && missing)) {
+      if (codeAt(walk.codes, walk.p) == slotcode::kFreeText || (anyOptional && missing)) {
         walk.done = true;
       } else if (startsWith(text, ';')) {
         if (!anyOptional)
           report(parser, walk.e, "ERROR: Expected More Parameters, Found Comment.", 0,
-                 FINDINGCODE::kCommentForParameter, findParameterKind(kind));
+                 FINDINGCODE::kCommentForParameter, kindOf(kind));
         walk.done = true;
       } else if (walk.ground) {
         report(parser, walk.e, "ERROR: No More Parameters Allowed After GROUND.", 0,
-               FINDINGCODE::kParameterAfterGround, findParameterKind(kind));
+               FINDINGCODE::kParameterAfterGround, kindOf(kind));
         walk.done = true;
       } else if (missing) {
         report(parser, walk.e, "ERROR: Expected More Parameters.", 0, FINDINGCODE::kMissingParameter,
-               findParameterKind(kind));
+               kindOf(kind));
         walk.done = true;
       } else {
-        validateParameter(parser, kind, walk.e, walk);
+        validateParameter(parser, kind, wordAt(walk.words, kindAt), walk.e, walk);
       }
       if (walk.done) break;
     }
@@ -276,7 +287,7 @@ void SYNTAX::walkSlots(const FIELDPARSER& parser, SLOTWALK& walk) {
 }
 
 void SYNTAX::checkExtraFields(const FIELDPARSER& parser, const SLOTWALK& walk) {
-  const bool freeText = !walk.words.empty() && walk.words.back() == "#";
+  const bool freeText = !walk.codes.empty() && walk.codes.back() == slotcode::kFreeText;
   for (int e = walk.e; parser.fieldCount() >= e && reportsOnLine_ < kMaxReportsPerLine; ++e) {
     if (startsWith(parser.field(e), ';') || freeText) break;
     report(parser, e, "WARNING: Extra Parameter Supplied.", 1, FINDINGCODE::kExtraParameter);

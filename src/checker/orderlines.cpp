@@ -19,9 +19,10 @@ int FILEORDERLINES::next(std::string_view& line) {
     if (++read_ > linesRead_) linesRead_ = read_;
     if (read_ == 1 && text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
     // A check line's first word begins with '#': most lines are told apart by
-    // their first character.
-    const bool plain = !text.empty() && text.front() != '#' && !isSpaceChar(text.front());
-    if (plain || isCheckText(text) == 0) {
+    // their first character after the indent.
+    std::size_t first = 0;
+    while (first < text.size() && isSpaceChar(text[first])) ++first;
+    if (first == text.size() || text[first] != '#' || isCheckText(text) == 0) {
       line = text;
       return 1;
     }

@@ -162,28 +162,10 @@ constexpr std::array<std::string_view, 3> kExploreModes = {"NORMAL", "CAUTIOUS",
 constexpr std::array<std::string_view, 9> kTaxCodes = {"NONE", "N",      "LOW", "L", "HIGH",
                                                                "H",    "MEDIUM", "MED", "M"};
 
-// LOCATION::parseLocation without building a field parser for the usual text:
-// region and shire are the `atoi` readings of the text before the first comma
-// and of the text after it (a reading stops at the next comma anyway), and a
-// missing comma leaves the shire 0. A text holding the parser's quote byte or
-// a NUL goes to parseLocation itself.
-int parseLocation(LOCATION& location, std::string_view text) {
-  std::size_t comma = std::string_view::npos;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == kNoQuote || text[i] == '\0') return location.parseLocation(text);
-    if (text[i] == ',' && comma == std::string_view::npos) comma = i;
-  }
-  if (comma == std::string_view::npos) return 0;
-  const int region = readInt(text.substr(0, comma));
-  const int shire = readInt(text.substr(comma + 1));
-  if (region == 0 || shire == 0) return 0;
-  return location.setLocation(region, shire);
-}
-
 // 1 when the text holds a valid location (region 1..16000, shire 1..5).
 bool isLocation(std::string_view text) {
   LOCATION location(0);
-  return parseLocation(location, text) && location.key() != 0;
+  return location.parseLocation(text) && location.key() != 0;
 }
 
 // Whether the float reading of a text counts: only a text that, after white
@@ -253,8 +235,8 @@ void SYNTAX::noteOtherWorld(const FIELDPARSER& parser, int e, const PARAMKIND& k
   }
 }
 
-void SYNTAX::validateParameter(const FIELDPARSER& parser, std::string_view kindName, int e, SLOTWALK& walk) {
-  const int found = kindIndex(kindName);
+void SYNTAX::validateParameter(const FIELDPARSER& parser, int found, std::string_view kindName, int e,
+                               SLOTWALK& walk) {
   if (found < 0 && stopAtTableFault_ != 0) {
     tableFault_.line = currentLine_;
     tableFault_.command = walk.words.size() >= 2 ? walk.words[1] : std::string_view();
@@ -306,7 +288,7 @@ void SYNTAX::validateParameter(const FIELDPARSER& parser, std::string_view kindN
       return;
     case Kind::kLoc5: {
       LOCATION location(0);
-      if (!parseLocation(location, text) || location.key() == 0) {
+      if (!location.parseLocation(text) || location.key() == 0) {
         report(parser, e, "ERROR: Location Is Invalid.", 0, FINDINGCODE::kInvalidLocation, kindOf);
       } else if (location.shire() == 5) {
         report(parser, e, "ERROR: Must be a shire other than central shire.", 0, FINDINGCODE::kCentralShire,
@@ -362,13 +344,25 @@ void SYNTAX::validateParameter(const FIELDPARSER& parser, std::string_view kindN
 // followed by the spell's own slots (none when the spell was not found).
 void SYNTAX::spliceSpell(int spellKey, SLOTWALK& walk) {
   const int p = walk.p;
-  if (p + 1 > static_cast<int>(walk.words.size()) || walk.words[p] != "#") return;
-  walk.words.resize(static_cast<std::size_t>(p));
-  if (spellKey == 0) return;
-  const SYNDATOBJ* spell = gameData()->spell->find(spellKey);
-  if (spell == nullptr) return;
-  splitWords(spell->extra(), spellSlots_);
-  walk.words.insert(walk.words.end(), spellSlots_.begin(), spellSlots_.end());
+  if (p + 1 > static_cast<int>(walk.codes.size()) || walk.codes[static_cast<std::size_t>(p)] != slotcode::kFreeText)
+    return;
+  if (walk.words.data() == walk.splicedWords.data()) {
+    walk.splicedWords.resize(static_cast<std::size_t>(p));
+    walk.splicedCodes.resize(static_cast<std::size_t>(p));
+  } else {
+    walk.splicedWords.assign(walk.words.begin(), walk.words.begin() + p);
+    walk.splicedCodes.assign(walk.codes.begin(), walk.codes.begin() + p);
+  }
+  const SYNDATOBJ* spell = spellKey == 0 ? nullptr : gameData()->spell->find(spellKey);
+  if (spell != nullptr) {
+    splitWords(spell->extra(), spellSlots_);
+    for (const std::string_view slot : spellSlots_) {
+      walk.splicedWords.push_back(slot);
+      walk.splicedCodes.push_back(slotCode(slot));
+    }
+  }
+  walk.words = walk.splicedWords;
+  walk.codes = walk.splicedCodes;
 }
 
 std::span<const PARAMKIND> parameterKinds() { return kParamKinds; }

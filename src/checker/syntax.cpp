@@ -66,9 +66,11 @@ void SYNTAX::loadSyntaxData(int useArchive, int streamSelector) {
     sharedGameData->setVerbose(0);
     sharedGameData->loadAll(archive.get(), streamSelector);
   }
+  loaded_ = true;
 }
 
 void SYNTAX::releaseSyntaxData() {
+  loaded_ = false;
   ++generation;
   commandTable.reset();
   sharedGameData.reset();

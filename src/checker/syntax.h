@@ -8,6 +8,7 @@
 #pragma once
 
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -135,7 +136,12 @@ class SYNTAX {
  private:
   // The state of one slot walk over a variant's words.
   struct SLOTWALK {
-    std::vector<std::string_view> words;  // word k of the variant is words[k - 1]
+    std::span<const std::string_view> words;  // word k of the variant is words[k - 1]
+    std::span<const signed char> codes;       // and its slot code codes[k - 1]
+    // The words and codes after a spell's own slots were put in (words and
+    // codes then view these).
+    std::vector<std::string_view> splicedWords;
+    std::vector<signed char> splicedCodes;
     int p = 3;
     int e = 2;
     bool repeat = false;
@@ -169,7 +175,8 @@ class SYNTAX {
   void checkScope(const FIELDPARSER& parser, std::string_view scope);
   void walkSlots(const FIELDPARSER& parser, SLOTWALK& walk);
   void checkExtraFields(const FIELDPARSER& parser, const SLOTWALK& walk);
-  void validateParameter(const FIELDPARSER& parser, std::string_view kind, int e, SLOTWALK& walk);
+  // Validates field e by the slot's kind: `kind` is its slot code, `kindName` its word.
+  void validateParameter(const FIELDPARSER& parser, int kind, std::string_view kindName, int e, SLOTWALK& walk);
   void spliceSpell(int spellKey, SLOTWALK& walk);
 
   LOCATION currentShire_;
@@ -194,6 +201,8 @@ class SYNTAX {
   int stopAtTableFault_ = 0;
   TABLEFAULT tableFault_;
   int orderLines_ = 0;
+  // Whether the shared data is loaded, so that each order line can ask cheaply.
+  static inline bool loaded_ = false;
 };
 
 }  // namespace vyr

@@ -57,11 +57,26 @@ std::string& LOCATION::toParenText(std::string& destination) const {
 
 int LOCATION::parseLocation(std::string_view text) {
   // Both pieces are read like `atoi`: leading blanks are skipped, trailing
-  // characters ignored, pieces after the second ignored; a 0 fails.
-  const FIELDPARSER parser(text, ',', kNoQuote, 0, 0, 0);
-  int region = 0;
-  int shire = 0;
-  if (parser.getInts({&region, &shire}) != 2) return 0;
+  // characters ignored, pieces after the second ignored; a 0 fails. A reading
+  // stops at the next comma anyway, so the pieces are the readings of the text
+  // before the first comma and of the text after it. A text holding the field
+  // parser's quote byte (or a NUL, where a field parser's line ends) is split
+  // by the parser itself.
+  std::size_t comma = std::string_view::npos;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == kNoQuote || text[i] == '\0') {
+      const FIELDPARSER parser(text, ',', kNoQuote, 0, 0, 0);
+      int region = 0;
+      int shire = 0;
+      if (parser.getInts({&region, &shire}) != 2) return 0;
+      return setLocation(region, shire);
+    }
+    if (text[i] == ',' && comma == std::string_view::npos) comma = i;
+  }
+  if (comma == std::string_view::npos) return 0;
+  const int region = readShortInt(text.substr(0, comma));
+  const int shire = readShortInt(text.substr(comma + 1));
+  if (region == 0 || shire == 0) return 0;
   return setLocation(region, shire);
 }
 

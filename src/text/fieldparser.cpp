@@ -22,6 +22,20 @@ std::string_view untilNul(std::string_view text) {
   return text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
 }
 
+// memcpy for the few dozen bytes of a line, without a library call: words,
+// the last one overlapping the one before.
+void copyBytes(char* to, const char* from, std::size_t n) {
+  if (n >= 8) {
+    for (std::size_t i = 0; i + 8 <= n; i += 8) std::memcpy(to + i, from + i, 8);
+    std::memcpy(to + n - 8, from + n - 8, 8);
+  } else if (n >= 4) {
+    std::memcpy(to, from, 4);
+    std::memcpy(to + n - 4, from + n - 4, 4);
+  } else {
+    for (std::size_t i = 0; i < n; ++i) to[i] = from[i];
+  }
+}
+
 std::string_view trimmedView(std::string_view text) {
   std::size_t begin = 0;
   std::size_t end = text.size();
@@ -92,9 +106,8 @@ void FIELDPARSER::parseLine(std::string_view line) {
   line = untilNul(line);
   std::string_view working = line;
   if (keepBackup_) {
-    backup_.assign(line);
-    hasBackup_ = true;
-    working = backup_;
+    storeBackup({}, line);
+    working = this->line();
     if (trim_) working = trimmedView(working);
   }
   splitWorking(working);
@@ -110,10 +123,39 @@ void FIELDPARSER::parseLine(std::string_view prefix, std::string_view line) {
   // The prefix is a few characters: looked at one by one.
   std::size_t head = 0;
   while (head < prefix.size() && prefix[head] != '\0') ++head;
-  backup_.assign(prefix.data(), head);
-  if (head == prefix.size()) backup_.append(untilNul(line));
+  line = head == prefix.size() ? untilNul(line) : std::string_view();
+  storeBackup(prefix.substr(0, head), line);
+  if (!trim_) {
+    splitWorking(this->line());
+    return;
+  }
+  // Trimmed as the whole line would be: a prefix of white space only is
+  // trimmed away with the line's own leading white space.
+  std::size_t white = 0;
+  while (white < head && isSpaceChar(prefix[white])) ++white;
+  if (white < head) {
+    splitWorking(trimmedView(this->line()));
+    return;
+  }
+  const std::string_view kept = trimmedView(line);
+  splitWorking(kept.empty() ? std::string_view() : this->line().substr(head + (kept.data() - line.data()), kept.size()));
+}
+
+void FIELDPARSER::storeBackup(std::string_view prefix, std::string_view line) {
+  const char* const held = backup_.data();
+  if (!line.empty() && line.data() >= held && line.data() < held + backup_.size()) {
+    const std::string copy(line);  // a part of the backup itself, which may move
+    storeBackup(prefix, copy);
+    return;
+  }
+  const std::size_t size = prefix.size() + line.size();
+  if (backup_.size() < size + kBackupPadding) backup_.resize(std::max(size + kBackupPadding, 2 * backup_.size()));
+  char* const out = backup_.data();
+  for (std::size_t i = 0; i < prefix.size(); ++i) out[i] = prefix[i];
+  copyBytes(out + prefix.size(), line.data(), line.size());
+  std::memset(out + size, 0, kBackupPadding);
+  backupSize_ = size;
   hasBackup_ = true;
-  splitWorking(trim_ ? trimmedView(backup_) : std::string_view(backup_));
 }
 
 void FIELDPARSER::splitWorking(std::string_view working) {
@@ -139,8 +181,9 @@ void FIELDPARSER::addSpan(Span span) {
 // line), every other character belongs to the field. The characters of a
 // field are then one run of the line, so the field is read in place: its span
 // counts from `base_`, where the line starts at `offset`. Answers false, with
-// nothing recorded, when the line holds a quote character after all.
-bool FIELDPARSER::splitPlain(std::string_view working, std::size_t offset) {
+// nothing recorded, when the line holds a quote character after all. A
+// `padded` line is followed by readable bytes that words may be read from.
+bool FIELDPARSER::splitPlain(std::string_view working, std::size_t offset, bool padded) {
   const char separator = separator_;
   const char quote = quote_;
   const bool collapse = collapse_ != 0;
@@ -161,7 +204,7 @@ bool FIELDPARSER::splitPlain(std::string_view working, std::size_t offset) {
       continue;
     }
     begin = i;
-    i = findEither(working, i, separator, quote);
+    i = padded ? findEitherPadded(working, i, separator, quote) : findEither(working, i, separator, quote);
     if (i < size && line[i] == quote) {
       fieldCount_ = 0;
       moreSpans_.clear();
@@ -181,11 +224,11 @@ void FIELDPARSER::split(std::string_view working) {
     // copied once to be owned.
     if (hasBackup_) {
       base_ = backup_.data();
-      if (splitPlain(working, static_cast<std::size_t>(working.data() - backup_.data()))) return;
+      if (splitPlain(working, static_cast<std::size_t>(working.data() - backup_.data()), true)) return;
     } else {
       text_.assign(working);
       base_ = text_.data();
-      if (splitPlain(text_, 0)) return;
+      if (splitPlain(text_, 0, false)) return;
     }
   }
   // The fields never hold more characters than the line.
@@ -247,10 +290,10 @@ double FIELDPARSER::getDouble(double* destination, int n) const {
   return value;
 }
 
-std::string& FIELDPARSER::getLine(std::string& destination) const { return destination = backup_; }
+std::string& FIELDPARSER::getLine(std::string& destination) const { return destination = line(); }
 
 int FIELDPARSER::fieldPosition(int n) const {
-  if (!hasBackup_ || backup_.empty() || n < 1) return -1;
+  if (!hasBackup_ || backupSize_ == 0 || n < 1) return -1;
   if (!positionsKnown_) findPositions();
   return n <= static_cast<int>(positions_.size()) ? positions_[n - 1] : -1;
 }
@@ -260,7 +303,7 @@ int FIELDPARSER::fieldPosition(int n) const {
 int FIELDPARSER::fieldEnd(int n) const {
   const int start = fieldPosition(n);
   if (start < 0) return -1;
-  const std::string_view line = backup_;
+  const std::string_view line = this->line();
   auto i = static_cast<std::size_t>(start);
   if (line[i] == quote_) {
     for (std::size_t k = i + 1; k < line.size(); ++k) {
@@ -284,8 +327,9 @@ void FIELDPARSER::findPositions() const {
   if (positionsInPlace()) return;
   Walk walk(separator_, quote_, collapse_);
   int fieldNumber = 1;
-  for (std::size_t i = 0; i <= backup_.size(); ++i) {
-    const char ch = i < backup_.size() ? backup_[i] : '\0';
+  const std::string_view line = this->line();
+  for (std::size_t i = 0; i <= line.size(); ++i) {
+    const char ch = i < line.size() ? line[i] : '\0';
     // Tested before the visit, so that a quoted field starts at its opening quote.
     if (walk.outsideQuote() && walk.prev() == separator_ && ch != separator_) {
       if (static_cast<int>(positions_.size()) < fieldNumber) positions_.resize(fieldNumber, -1);
@@ -302,7 +346,7 @@ void FIELDPARSER::findPositions() const {
 bool FIELDPARSER::positionsInPlace() const {
   if (fieldCount_ == 0 || collapse_ == 0 || base_ != backup_.data()) return false;
   const Span& last = span(fieldCount_);
-  if (last.begin + last.size != backup_.size()) return false;
+  if (last.begin + last.size != backupSize_) return false;
   for (std::size_t i = 0; i < span(1).begin; ++i) {
     if (backup_[i] != separator_) return false;
   }

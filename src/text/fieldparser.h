@@ -62,7 +62,7 @@ class FIELDPARSER {
 
   // The backup line (the empty text without one).
   std::string& getLine(std::string& destination) const;
-  [[nodiscard]] const std::string& line() const { return backup_; }
+  [[nodiscard]] std::string_view line() const { return {backup_.data(), backupSize_}; }
   // 0-based index in the backup where field n starts, or -1.
   [[nodiscard]] int fieldPosition(int n) const;
   // 0-based index in the backup just past field n (its closing quote
@@ -89,13 +89,15 @@ class FIELDPARSER {
 
   void splitWorking(std::string_view working);
   void split(std::string_view working);
-  bool splitPlain(std::string_view working, std::size_t offset);
+  bool splitPlain(std::string_view working, std::size_t offset, bool padded);
   void addSpan(Span span);
   [[nodiscard]] const Span& span(int n) const {
     return n <= kInlineFields ? inlineSpans_[n - 1] : moreSpans_[n - kInlineFields - 1];
   }
   void findPositions() const;
   bool positionsInPlace() const;
+  // Makes the backup `prefix` followed by `line`, bytes past it included.
+  void storeBackup(std::string_view prefix, std::string_view line);
 
   // The field texts: a field read in place lies in the backup (or in text_,
   // which then holds the line), a field of a quoted line in text_, which then
@@ -105,7 +107,11 @@ class FIELDPARSER {
   int fieldCount_ = 0;
   Span inlineSpans_[kInlineFields];  // fields 1 to kInlineFields
   std::vector<Span> moreSpans_;      // the fields after them
+  // The backup is the first backupSize_ bytes of backup_; kBackupPadding zero
+  // bytes follow, so that a search may read a word past the line's end.
+  static constexpr std::size_t kBackupPadding = 8;
   std::string backup_;
+  std::size_t backupSize_ = 0;
   bool hasBackup_ = false;
   bool keepBackup_ = false;
   bool trim_ = false;

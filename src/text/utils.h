@@ -16,6 +16,7 @@ namespace vyr {
 constexpr bool isSpaceChar(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 constexpr bool isUpperChar(char c) { return c >= 'A' && c <= 'Z'; }
 constexpr char upperChar(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+constexpr bool isDigitChar(char c) { return c >= '0' && c <= '9'; }
 
 // Ends the run on an error it cannot continue from: a newline, the message and
 // a newline on standard output, the ENTER prompt, then abort (no destructors,
@@ -79,6 +80,16 @@ std::string& joinPath(std::string& destination, const char* p1 = nullptr, const 
 // beyond the range clamps to the range's end instead of wrapping.
 int readInt(std::string_view text);
 long readLong(std::string_view text);
+// readInt for the texts an orders file is full of, inline: a text that is a
+// run of at most nine digits, up to its end or a character that is no digit,
+// is read here; any other goes to readInt.
+inline int readShortInt(std::string_view text) {
+  int value = 0;
+  std::size_t i = 0;
+  for (; i < text.size() && i < 9 && isDigitChar(text[i]); ++i) value = value * 10 + (text[i] - '0');
+  if (i > 0 && (i == text.size() || !isDigitChar(text[i]))) return value;
+  return readInt(text);
+}
 double readDouble(std::string_view text);
 
 int copyfile(const std::string& source, const std::string& target);
