@@ -55,27 +55,53 @@ std::string& LOCATION::toParenText(std::string& destination) const {
   return destination += ')';
 }
 
+namespace {
+
+// Reads a run of at most nine digits from `at`; answers the index past it.
+std::size_t readDigits(std::string_view text, std::size_t at, int& value) {
+  value = 0;
+  const std::size_t begin = at;
+  while (at < text.size() && at - begin < 9 && isDigitChar(text[at])) value = value * 10 + (text[at++] - '0');
+  return at;
+}
+
+// The two pieces read as readInt reads them from the field parser's fields.
+[[gnu::noinline]] int readPieces(std::string_view text, int& region, int& shire) {
+  const FIELDPARSER parser(text, ',', kNoQuote, 0, 0, 0);
+  return parser.getInts({&region, &shire});
+}
+
+}  // namespace
+
 int LOCATION::parseLocation(std::string_view text) {
   // Both pieces are read like `atoi`: leading blanks are skipped, trailing
-  // characters ignored, pieces after the second ignored; a 0 fails. A reading
-  // stops at the next comma anyway, so the pieces are the readings of the text
-  // before the first comma and of the text after it. A text holding the field
-  // parser's quote byte (or a NUL, where a field parser's line ends) is split
-  // by the parser itself.
-  std::size_t comma = std::string_view::npos;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == kNoQuote || text[i] == '\0') {
-      const FIELDPARSER parser(text, ',', kNoQuote, 0, 0, 0);
-      int region = 0;
-      int shire = 0;
-      if (parser.getInts({&region, &shire}) != 2) return 0;
+  // characters ignored, pieces after the second ignored; a 0 fails.
+  int region = 0;
+  int shire = 0;
+  // Most texts are digits, a comma and digits, and nothing else.
+  const std::size_t comma = readDigits(text, 0, region);
+  if (comma > 0 && comma < text.size() && text[comma] == ',') {
+    const std::size_t end = readDigits(text, comma + 1, shire);
+    if (end == text.size() && end > comma + 1) {
+      if (region == 0 || shire == 0) return 0;
       return setLocation(region, shire);
     }
-    if (text[i] == ',' && comma == std::string_view::npos) comma = i;
   }
-  if (comma == std::string_view::npos) return 0;
-  const int region = readShortInt(text.substr(0, comma));
-  const int shire = readShortInt(text.substr(comma + 1));
+  // A reading stops at the next comma anyway, so the pieces are the readings
+  // of the text before the first comma and of the text after it. A text
+  // holding the field parser's quote byte (or a NUL, where a field parser's
+  // line ends) is split by the parser itself.
+  std::size_t first = std::string_view::npos;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == kNoQuote || text[i] == '\0') {
+      if (readPieces(text, region, shire) != 2) return 0;
+      return setLocation(region, shire);
+    }
+    if (text[i] == ',' && first == std::string_view::npos) first = i;
+  }
+  if (first == std::string_view::npos) return 0;
+  region = readShortInt(text.substr(0, first));
+  shire = readShortInt(text.substr(first + 1));
   if (region == 0 || shire == 0) return 0;
   return setLocation(region, shire);
 }

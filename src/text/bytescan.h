@@ -34,28 +34,41 @@ inline std::size_t findEither(std::string_view text, std::size_t from, char a, c
   return i;
 }
 
-// The same for a text followed by at least eight readable bytes (whatever they
-// hold): every byte is tested in words, the last word reaching past the end.
-inline std::size_t findEitherPadded(std::string_view text, std::size_t from, char a, char b) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-  constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+// For texts followed by at least eight readable bytes (whatever they hold):
+// every byte is tested in words, the last word reaching past the end.
+namespace padded {
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+
+// The high bit of each byte of the word that equals the pattern's byte, the
+// first one exact (a false mark can only lie above a true one).
+inline std::uint64_t marks(const char* at, std::uint64_t pattern) {
+  std::uint64_t word;
+  std::memcpy(&word, at, 8);
+  const std::uint64_t x = word ^ pattern;
+  return (x - kOnes) & ~x & kHighs;
+}
+
+// The index of the first `c` in the text from `from` on, or its size.
+inline std::size_t find(std::string_view text, std::size_t from, char c) {
   if constexpr (std::endian::native == std::endian::little) {
-    const std::uint64_t patternA = kOnes * static_cast<unsigned char>(a);
-    const std::uint64_t patternB = kOnes * static_cast<unsigned char>(b);
+    const std::uint64_t pattern = kOnes * static_cast<unsigned char>(c);
     for (std::size_t i = from; i < text.size(); i += 8) {
-      std::uint64_t word;
-      std::memcpy(&word, text.data() + i, 8);
-      const std::uint64_t xa = word ^ patternA;
-      const std::uint64_t xb = word ^ patternB;
-      const std::uint64_t marks = ((xa - kOnes) & ~xa & kHighs) | ((xb - kOnes) & ~xb & kHighs);
-      if (marks != 0) {
-        const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(marks)) / 8;
+      if (const std::uint64_t found = marks(text.data() + i, pattern)) {
+        const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(found)) / 8;
         return at < text.size() ? at : text.size();
       }
     }
     return text.size();
   }
-  return findEither(text, from, a, b);
+  const std::size_t at = text.find(c, from);
+  return at == std::string_view::npos ? text.size() : at;
 }
+
+// Whether the text holds `c`.
+inline bool holds(std::string_view text, char c) { return find(text, 0, c) < text.size(); }
+
+}  // namespace padded
 
 }  // namespace vyr

@@ -181,9 +181,8 @@ void FIELDPARSER::addSpan(Span span) {
 // line), every other character belongs to the field. The characters of a
 // field are then one run of the line, so the field is read in place: its span
 // counts from `base_`, where the line starts at `offset`. Answers false, with
-// nothing recorded, when the line holds a quote character after all. A
-// `padded` line is followed by readable bytes that words may be read from.
-bool FIELDPARSER::splitPlain(std::string_view working, std::size_t offset, bool padded) {
+// nothing recorded, when the line holds a quote character after all.
+bool FIELDPARSER::splitPlain(std::string_view working, std::size_t offset) {
   const char separator = separator_;
   const char quote = quote_;
   const bool collapse = collapse_ != 0;
@@ -204,7 +203,7 @@ bool FIELDPARSER::splitPlain(std::string_view working, std::size_t offset, bool 
       continue;
     }
     begin = i;
-    i = padded ? findEitherPadded(working, i, separator, quote) : findEither(working, i, separator, quote);
+    i = findEither(working, i, separator, quote);
     if (i < size && line[i] == quote) {
       fieldCount_ = 0;
       moreSpans_.clear();
@@ -217,6 +216,43 @@ bool FIELDPARSER::splitPlain(std::string_view working, std::size_t offset, bool 
   return true;
 }
 
+// The same in collapse mode for a line in the backup, whose padding lets
+// every search read whole words: the fields are the runs of bytes that are no
+// separator, and a line that ends in separators gets one empty field more,
+// starting just after the first of them (at the line's start when it holds
+// separators only).
+bool FIELDPARSER::splitCollapsed(std::string_view working, std::size_t offset) {
+  if (padded::holds(working, quote_)) return false;
+  const char separator = separator_;
+  const char* const line = working.data();
+  const std::size_t size = working.size();
+  int count = 0;
+  const auto add = [&](std::size_t begin, std::size_t length) {
+    if (count < kInlineFields) {
+      inlineSpans_[count] = {offset + begin, length};
+    } else {
+      moreSpans_.push_back({offset + begin, length});
+    }
+    ++count;
+  };
+  std::size_t i = 0;
+  std::size_t afterLast = 0;  // where an empty last field would start
+  for (;;) {
+    while (i < size && line[i] == separator) ++i;
+    if (i == size) {
+      add(afterLast, 0);
+      break;
+    }
+    const std::size_t end = padded::find(working, i, separator);
+    add(i, end - i);
+    if (end == size) break;
+    afterLast = end + 1;
+    i = end + 1;
+  }
+  fieldCount_ = count;
+  return true;
+}
+
 void FIELDPARSER::split(std::string_view working) {
   if (working.empty()) return;
   if (separator_ != '\0') {
@@ -224,11 +260,12 @@ void FIELDPARSER::split(std::string_view working) {
     // copied once to be owned.
     if (hasBackup_) {
       base_ = backup_.data();
-      if (splitPlain(working, static_cast<std::size_t>(working.data() - backup_.data()), true)) return;
+      const auto offset = static_cast<std::size_t>(working.data() - backup_.data());
+      if (collapse_ != 0 ? splitCollapsed(working, offset) : splitPlain(working, offset)) return;
     } else {
       text_.assign(working);
       base_ = text_.data();
-      if (splitPlain(text_, 0, false)) return;
+      if (splitPlain(text_, 0)) return;
     }
   }
   // The fields never hold more characters than the line.

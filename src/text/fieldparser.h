@@ -89,7 +89,8 @@ class FIELDPARSER {
 
   void splitWorking(std::string_view working);
   void split(std::string_view working);
-  bool splitPlain(std::string_view working, std::size_t offset, bool padded);
+  bool splitPlain(std::string_view working, std::size_t offset);
+  bool splitCollapsed(std::string_view working, std::size_t offset);
   void addSpan(Span span);
   [[nodiscard]] const Span& span(int n) const {
     return n <= kInlineFields ? inlineSpans_[n - 1] : moreSpans_[n - kInlineFields - 1];
