@@ -249,19 +249,20 @@ void SYNTAX::walkSlots(const FIELDPARSER& parser, SLOTWALK& walk) {
     if (code != slotcode::kKeyword) {
       const std::string_view text = parser.field(walk.e);
       const bool missing = fields < walk.e;
-      int kindAt = walk.p;  // the word that names the slot's kind
+      int kindAt = walk.p;     // the word that names the slot's kind
+      signed char here = code;  // the code of word p, the slot itself
       if (code == slotcode::kRepeat) {
         walk.repeat = true;
         kindAt = walk.p - 1;
-      }
-      if (code == slotcode::kOptional) {
+      } else if (code == slotcode::kOptional) {
         ++walk.p;
         kindAt = walk.p;
+        here = codeAt(walk.codes, walk.p);
         walk.optional = true;
       }
-      const signed char kind = codeAt(walk.codes, kindAt);
+      const signed char kind = kindAt == walk.p ? here : codeAt(walk.codes, kindAt);
       const bool anyOptional = walk.repeat || walk.optional;
-      if (codeAt(walk.codes, walk.p) == slotcode::kFreeText || (anyOptional && missing)) {
+      if (here == slotcode::kFreeText || (anyOptional && missing)) {
         walk.done = true;
       } else if (startsWith(text, ';')) {
         if (!anyOptional)
@@ -277,7 +278,7 @@ void SYNTAX::walkSlots(const FIELDPARSER& parser, SLOTWALK& walk) {
                kindOf(kind));
         walk.done = true;
       } else {
-        validateParameter(parser, kind, wordAt(walk.words, kindAt), walk.e, walk);
+        validateParameter(parser, kind, kindAt, walk.e, walk);
       }
       if (walk.done) break;
     }

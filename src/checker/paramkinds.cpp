@@ -235,12 +235,13 @@ void SYNTAX::noteOtherWorld(const FIELDPARSER& parser, int e, const PARAMKIND& k
   }
 }
 
-void SYNTAX::validateParameter(const FIELDPARSER& parser, int found, std::string_view kindName, int e,
-                               SLOTWALK& walk) {
+void SYNTAX::validateParameter(const FIELDPARSER& parser, int found, int kindAt, int e, SLOTWALK& walk) {
   if (found < 0 && stopAtTableFault_ != 0) {
     tableFault_.line = currentLine_;
     tableFault_.command = walk.words.size() >= 2 ? walk.words[1] : std::string_view();
-    tableFault_.slot = kindName;
+    tableFault_.slot = kindAt >= 1 && kindAt <= static_cast<int>(walk.words.size())
+                           ? walk.words[static_cast<std::size_t>(kindAt - 1)]
+                           : std::string_view();
     walk.done = true;
     if (sink_ != nullptr) {
       sink_->finding(fieldReport(parser, e, "ERROR: Unknown Syntax Parameter.", FINDINGCODE::kTableFault));

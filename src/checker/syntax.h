@@ -175,8 +175,9 @@ class SYNTAX {
   void checkScope(const FIELDPARSER& parser, std::string_view scope);
   void walkSlots(const FIELDPARSER& parser, SLOTWALK& walk);
   void checkExtraFields(const FIELDPARSER& parser, const SLOTWALK& walk);
-  // Validates field e by the slot's kind: `kind` is its slot code, `kindName` its word.
-  void validateParameter(const FIELDPARSER& parser, int kind, std::string_view kindName, int e, SLOTWALK& walk);
+  // Validates field e by the slot's kind: `kind` is its slot code, word
+  // `kindAt` of the variant the word that names it.
+  void validateParameter(const FIELDPARSER& parser, int kind, int kindAt, int e, SLOTWALK& walk);
   void spliceSpell(int spellKey, SLOTWALK& walk);
 
   LOCATION currentShire_;
