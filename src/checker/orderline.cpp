@@ -170,6 +170,7 @@ void SYNTAX::note(int position, int end, std::string_view message, FINDINGCODE c
 void SYNTAX::noteUnclosedQuote(const FIELDPARSER& parser) {
   if (notes_ == 0 || sink_ == nullptr) return;
   const std::string_view line = parser.line();
+  if (line.find('"') == std::string_view::npos) return;  // most lines hold no quote at all
   int open = -1;
   for (std::size_t i = 0; i < line.size(); ++i) {
     if (line[i] == '"') {

@@ -46,7 +46,12 @@ TEST(FieldParserTest, SplitsFieldsAndFindsTheirPositions) {
       {"___", ' ', 1, 1, {}, {}},
       {"1TTab", '\t', 0, 0, {"1", "", "ab"}, {0, -1, 3}},
       {"aT", '\t', 0, 0, {"a", ""}, {0, 2}},
+      // Lines longer than a word of eight bytes, fields across word bounds.
+      {"abcdefgh_ijklmnopq__r", ' ', 1, 0, {"abcdefgh", "ijklmnopq", "r"}, {0, 9, 20}},
+      {"abcdefghijklmnopQ_x", ' ', 1, 0, {"abcdefghijklmnopQ", "x"}, {0, 18}},
+      {"abcdefg_", ' ', 1, 0, {"abcdefg", ""}, {0, 8}},
       // Trimming splits the trimmed text; positions stay those of the whole line.
+      {"__abcdefghijklmnop_qrstuvwx__", ' ', 1, 1, {"abcdefghijklmnop", "qrstuvwx"}, {2, 19}},
       {"__MOVE_Qa_bQ__", ' ', 1, 1, {"MOVE", "a_b"}, {2, 7}},
   };
   for (const SplitCase& c : cases) {
