@@ -83,6 +83,7 @@ class BATCHRUN {
       : options_(options), stdinBytes_(std::move(stdinBytes)) {
     checkOptions_.suggestions = options_.format != REPORTFORMAT::kAnnotated ? 1 : 0;
     checkOptions_.notes = options_.notes;
+    checkOptions_.annotated = options_.format == REPORTFORMAT::kAnnotated ? 1 : 0;
   }
 
   int checkAll() {
