@@ -60,10 +60,11 @@ std::string SUGGESTER::nearest(std::string_view typed, const std::vector<std::st
   if (typed.empty()) return {};
   int best = suggestionLimit(typed) + 1;
   const std::string* found = nullptr;
+  const DISTANCESFROM from(typed);
   for (const std::string& candidate : candidates) {
     const auto apart = static_cast<long>(candidate.size()) - static_cast<long>(typed.size());
     if (apart >= best || -apart >= best) continue;  // at least that many insertions or deletions
-    const int distance = editDistanceWithin(typed, candidate, best - 1);  // only a nearer one counts
+    const int distance = from.within(candidate, best - 1);  // only a nearer one counts
     if (distance == 0) return {};
     if (distance < best) {
       best = distance;
