@@ -67,7 +67,7 @@ struct CHECKRESULT {
 CHECKRESULT checkOrdersText(std::string_view bytes, int gameNo, const CHECKOPTIONS& options = {});
 
 // Checks an orders file as VyrSyn checks an input file. Answers 0 (and
-// leaves `result` alone) when the file cannot be read.
+// leaves `result` alone) when the file cannot be read, as a directory cannot.
 int checkOrdersFile(const std::string& path, int gameNo, CHECKRESULT& result,
                     const CHECKOPTIONS& options = {});
 

@@ -11,6 +11,9 @@ namespace vyr {
 
 namespace {
 
+// Room for the findings of most files, made at once instead of by doubling.
+constexpr std::size_t kFindingsAtFirst = 32;
+
 // The lines of a source as the pass walks them, the one handed out last kept
 // as read, for the findings reported while it is checked.
 class WRITTENLINES final : public ORDERLINES {
@@ -64,6 +67,7 @@ void ORDERSCHECK::check() {
   } else {
     output_->clear();
   }
+  findings_.reserve(kFindingsAtFirst);
   WRITTENLINES lines(fromFile_ != 0 ? static_cast<ORDERLINES&>(file_) : text_);
   written_ = &lines.written;
   checkAndSummarise(*checker_, lines, *output_, gameNo_, &errors_, &warnings_);
@@ -87,11 +91,23 @@ std::string ORDERSCHECK::stopReason() const {
 
 namespace {
 
-// The character and UTF-16 columns of the byte columns of a finding.
+bool isAscii(std::string_view text) {
+  unsigned char high = 0;
+  for (const char c : text) high |= static_cast<unsigned char>(c);
+  return high < 0x80;
+}
+
+// The character and UTF-16 columns of the byte columns of a finding. Most
+// lines are ASCII up to the finding's end, where every unit is a byte.
 void placeInCharacters(FINDING& found, std::string_view written) {
   const auto before = [&](int column) {
     return written.substr(0, std::min(written.size(), static_cast<std::size_t>(column - 1)));
   };
+  if (isAscii(before(std::max(found.column, found.endColumn)))) {
+    found.charColumn = found.utf16Column = static_cast<int>(before(found.column).size()) + 1;
+    found.endCharColumn = found.endUtf16Column = static_cast<int>(before(found.endColumn).size()) + 1;
+    return;
+  }
   found.charColumn = countCodePoints(before(found.column)) + 1;
   found.endCharColumn = countCodePoints(before(found.endColumn)) + 1;
   found.utf16Column = countUtf16Units(before(found.column)) + 1;

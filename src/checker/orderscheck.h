@@ -40,7 +40,8 @@ class ORDERSCHECK : private FINDINGSINK {
   ORDERSCHECK& operator=(const ORDERSCHECK&) = delete;
 
   // The orders from a file, read as VyrSyn reads an input file. Answers 0
-  // when the file cannot be opened for reading; an empty file gives no line.
+  // when the file cannot be opened for reading (a directory cannot); an empty
+  // file gives no line.
   int loadFile(const std::string& path);
   // The orders from the bytes of a stream, cut as VyrSyn reads standard
   // input. The bytes are read where they are: they must stay until check()

@@ -102,7 +102,7 @@ class BATCHRUN {
     REPORTCOUNTS counts;
     if (file == "-") {
       check = checkOrdersText(stdinBytes_, options_.gameNo, checkOptions_);
-    } else if (isDirectory(file) || !checkOrdersFile(file, options_.gameNo, check, checkOptions_)) {
+    } else if (!checkOrdersFile(file, options_.gameNo, check, checkOptions_)) {  // a directory too
       check.checked = 0;
       check.reason = "cannot be read";
     }
