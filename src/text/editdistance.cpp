@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cctype>
 #include <cstdint>
 #include <vector>
@@ -131,8 +132,19 @@ int editDistanceWithin(std::string_view a, std::string_view b, int limit) {
   return std::min(distance, limit + 1);
 }
 
-DISTANCESFROM::DISTANCESFROM(std::string_view from) : from_(from) {
+std::uint64_t byteClasses(std::string_view text) {
+  std::uint64_t classes = 0;
+  for (const char c : text) classes |= std::uint64_t{1} << (slot(c) & 63U);
+  return classes;
+}
+
+DISTANCESFROM::DISTANCESFROM(std::string_view from) : from_(from), classes_(byteClasses(from)) {
   if (fitsWord(from_)) markMatches(matches_, from_);
+}
+
+int DISTANCESFROM::within(std::string_view to, std::uint64_t toClasses, int limit) const {
+  if (std::popcount(classes_ & ~toClasses) > limit || std::popcount(toClasses & ~classes_) > limit) return limit + 1;
+  return within(to, limit);
 }
 
 int DISTANCESFROM::within(std::string_view to, int limit) const {

@@ -65,17 +65,19 @@ int referenceDistance(const std::string& a, const std::string& b) {
   return d[a.size()][b.size()];
 }
 
-// Random pairs of few letters in both cases (many matches and swaps), of up
-// to 70 bytes, so that both sides of 64 bytes are reached.
+// Random pairs of few letters in both cases (many matches and swaps) or of
+// more (many bytes that the other text lacks), of up to 70 bytes, so that both
+// sides of 64 bytes are reached.
 TEST(EditDistance, AgreesWithTheWholeTableOnRandomPairs) {
   std::mt19937 random(7);
-  const std::string letters = "abAB\xC3";
+  std::string letters;
   const auto word = [&](std::size_t longest) {
     std::string made(std::uniform_int_distribution<std::size_t>(0, longest)(random), ' ');
     for (char& c : made) c = letters[std::uniform_int_distribution<std::size_t>(0, letters.size() - 1)(random)];
     return made;
   };
   for (int pair = 0; pair < 3000; ++pair) {
+    letters = pair % 2 == 0 ? "abAB\xC3" : "aBcDeFgH!~";
     const std::size_t longest = pair % 10 == 0 ? 70 : 9;
     const std::string a = word(longest);
     std::string b = pair % 3 == 0 ? a : word(longest);
@@ -86,6 +88,7 @@ TEST(EditDistance, AgreesWithTheWholeTableOnRandomPairs) {
     for (int limit = 0; limit <= distance + 1; ++limit) {
       ASSERT_EQ(editDistanceWithin(a, b, limit), std::min(distance, limit + 1)) << a << " / " << b << " within " << limit;
       ASSERT_EQ(fromA.within(b, limit), std::min(distance, limit + 1)) << a << " / " << b << " within " << limit;
+      ASSERT_EQ(fromA.within(b, byteClasses(b), limit), std::min(distance, limit + 1)) << a << " / " << b;
     }
   }
 }
