@@ -122,7 +122,7 @@ class BATCHRUN {
         if (options_.maxFindings > 0 && shown >= options_.maxFindings) {
           ++counts.unshown;
         } else if (!options_.quiet) {
-          lines += formatFinding(options_.format, name, finding, options_.columns);
+          appendFinding(lines, options_.format, name, finding, options_.columns);
           ++shown;
         }
       }
