@@ -15,13 +15,6 @@ namespace {
 constexpr std::string_view kLeads[] = {"ERROR: ", "WARNING: ", "Warning: ", "NOTE: "};
 constexpr std::string_view kReplacement = "\\ufffd";
 
-std::string counted(int n, std::string_view singular) {
-  std::string text = std::to_string(n);
-  text += ' ';
-  text += singular;
-  if (n != 1) text += 's';
-  return text;
-}
 
 // A field of a JSON object after the first: `key` is its name with the
 // punctuation around it, as in ",\"file\":", appended in one piece.
@@ -34,6 +27,20 @@ void appendNumber(std::string& line, int value) {
   std::array<char, 16> digits{};
   const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
   line.append(digits.data(), end);
+}
+
+// "1 error", "2 errors".
+void appendCounted(std::string& line, int n, std::string_view singular) {
+  appendNumber(line, n);
+  line += ' ';
+  line += singular;
+  if (n != 1) line += 's';
+}
+
+std::string counted(int n, std::string_view singular) {
+  std::string text;
+  appendCounted(text, n, singular);
+  return text;
 }
 
 void appendJsonField(std::string& line, std::string_view key, int value) {
@@ -187,8 +194,15 @@ std::string formatFileSummary(REPORTFORMAT format, std::string_view file, const 
   }
   line.assign(file);
   if (!counts.checked) return line + ": not checked\n";
-  line += ": " + counted(counts.errors, "error") + ", " + counted(counts.warnings, "warning");
-  if (counts.unshown > 0) line += ", " + std::to_string(counts.unshown) + " not shown";
+  line += ": ";
+  appendCounted(line, counts.errors, "error");
+  line += ", ";
+  appendCounted(line, counts.warnings, "warning");
+  if (counts.unshown > 0) {
+    line += ", ";
+    appendNumber(line, counts.unshown);
+    line += " not shown";
+  }
   line += '\n';
   return line;
 }
