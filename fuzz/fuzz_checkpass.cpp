@@ -4,7 +4,8 @@
 // Besides crashes it watches two properties: checking the output again gives
 // the same output (except where the output starts with a byte-order mark),
 // and the text read as a file in blocks and checked into one output text
-// gives what the same file loaded into a buffer and checked line by line gives.
+// gives what the same file loaded into a buffer and checked line by line gives;
+// so do the bytes cut in place as standard input is read (TEXTORDERLINES).
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -55,6 +56,16 @@ std::string checkText(const std::string& text, std::size_t* longestLine) {
     if (line.size() > *longestLine) *longestLine = line.size();
     saved += line;
     saved += '\n';
+  }
+  vyr::TEXTORDERLINES lines(text);
+  vyr::SYNTAX inPlace(0, 0);
+  vyr::OUTTEXT out(text.size());
+  int inPlaceErrors = 0;
+  int inPlaceWarnings = 0;
+  vyr::checkAndSummarise(inPlace, lines, out, 1, &inPlaceErrors, &inPlaceWarnings);
+  if (out.view() != saved || inPlaceErrors != errors || inPlaceWarnings != warnings) {
+    std::fputs("the bytes cut in place were checked differently from the lines read as standard input\n", stderr);
+    std::abort();
   }
   return saved;
 }

@@ -9,6 +9,7 @@
 #include "checker/orderscheck.h"
 #include "checker/suggester.h"
 #include "gamedata/synworlds.h"
+#include "text/outtext.h"
 
 namespace vyr {
 
@@ -26,6 +27,18 @@ const char* severityName(SEVERITY severity) {
 
 namespace {
 
+// The text the annotated copy is written into, kept from call to call: a
+// check writes again the pages the last one wrote instead of having the kernel
+// hand out and clear fresh ones. One that grew large is given back after its
+// call.
+constexpr std::size_t kKeptOutput = std::size_t{1} << 20;
+std::unique_ptr<OUTTEXT> keptOutput;
+
+OUTTEXT& outputText() {
+  if (!keptOutput) keptOutput = std::make_unique<OUTTEXT>();
+  return *keptOutput;
+}
+
 void collect(ORDERSCHECK& check, CHECKRESULT& result, const CHECKOPTIONS& options) {
   check.setNotes(options.notes);
   check.check();
@@ -36,12 +49,9 @@ void collect(ORDERSCHECK& check, CHECKRESULT& result, const CHECKOPTIONS& option
   }
   result.errors = check.errors() + check.holdsNoOrders();
   result.warnings = check.warnings();
-  result.findings = check.findings();
-  BUFFER& annotated = check.annotated();
-  for (int n = 1; n <= annotated.lineCount(); ++n) {
-    result.annotated += annotated.lineString(n)->view();
-    result.annotated += '\n';
-  }
+  result.findings = check.takeFindings();
+  if (options.annotated) result.annotated = check.annotated();
+  if (keptOutput && keptOutput->size() > kKeptOutput) keptOutput.reset();
 }
 
 // The suggester of the last world asked for, kept until the shared data
@@ -68,6 +78,7 @@ const SUGGESTER* suggesterFor(int gameNo, const CHECKOPTIONS& options) {
 
 void releaseGameData() {
   suggesterCache = SUGGESTERCACHE{};
+  keptOutput.reset();
   SYNTAX::releaseSyntaxData();
 }
 
@@ -114,7 +125,7 @@ int loadGameData(const std::string& path, std::string& error) {
 }
 
 CHECKRESULT checkOrdersText(std::string_view bytes, int gameNo, const CHECKOPTIONS& options) {
-  ORDERSCHECK check(gameNo, 1, suggesterFor(gameNo, options));
+  ORDERSCHECK check(gameNo, 1, suggesterFor(gameNo, options), &outputText());
   check.loadText(bytes);
   CHECKRESULT result;
   collect(check, result, options);
@@ -122,7 +133,7 @@ CHECKRESULT checkOrdersText(std::string_view bytes, int gameNo, const CHECKOPTIO
 }
 
 int checkOrdersFile(const std::string& path, int gameNo, CHECKRESULT& result, const CHECKOPTIONS& options) {
-  ORDERSCHECK check(gameNo, 1, suggesterFor(gameNo, options));
+  ORDERSCHECK check(gameNo, 1, suggesterFor(gameNo, options), &outputText());
   if (!check.loadFile(path)) return 0;
   collect(check, result, options);
   return 1;

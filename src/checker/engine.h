@@ -5,12 +5,14 @@
 // The game data is the process's shared data (SYNTAX::loadSyntaxData, or
 // loadGameData below); it must be loaded before a check. A check reads and
 // writes process-wide state (the shared data's look-up caches, the block
-// pool, the engine's suggester): one call at a time per process; a server
-// that takes requests on several threads must let one call in at a time.
-// Calls may be made any number of times: each frees what it built, and the
-// suggester (the candidate names of one world, copied from the data) is built
-// on the first call with suggestions for a world and kept for the next calls
-// until the world or the data changes.
+// pool, the engine's suggester and output text): one call at a time per
+// process; a server that takes requests on several threads must let one call
+// in at a time. Calls may be made any number of times: each frees what it
+// built, except that the suggester (the candidate names of one world, copied
+// from the data) is built on the first call with suggestions for a world and
+// kept for the next calls until the world or the data changes, and that the
+// text the annotated copy is written into is kept for the next call unless it
+// grew past a megabyte.
 #pragma once
 
 #include <string>
@@ -40,6 +42,7 @@ void releaseGameData();
 struct CHECKOPTIONS {
   int suggestions = 1;  // 0: no finding carries a suggestion
   int notes = 1;        // 0: no finding of severity note
+  int annotated = 1;    // 0: CHECKRESULT::annotated is left empty (for a caller that reports findings only)
 };
 
 // A check that reaches a fault of the command table (an order that reaches a
@@ -64,7 +67,7 @@ struct CHECKRESULT {
 CHECKRESULT checkOrdersText(std::string_view bytes, int gameNo, const CHECKOPTIONS& options = {});
 
 // Checks an orders file as VyrSyn checks an input file. Answers 0 (and
-// leaves `result` alone) when the file cannot be read.
+// leaves `result` alone) when the file cannot be read, as a directory cannot.
 int checkOrdersFile(const std::string& path, int gameNo, CHECKRESULT& result,
                     const CHECKOPTIONS& options = {});
 

@@ -45,6 +45,9 @@ struct REPORTCOUNTS {
 
 std::string formatFinding(REPORTFORMAT format, std::string_view file, const FINDING& finding,
                           COLUMNUNIT columns = COLUMNUNIT::kByte);
+// The same line appended to `line`, which it answers.
+std::string& appendFinding(std::string& line, REPORTFORMAT format, std::string_view file, const FINDING& finding,
+                           COLUMNUNIT columns = COLUMNUNIT::kByte);
 // The annotated format has the gnu summaries.
 std::string formatFileSummary(REPORTFORMAT format, std::string_view file, const REPORTCOUNTS& counts);
 std::string formatTotal(REPORTFORMAT format, const REPORTCOUNTS& counts);

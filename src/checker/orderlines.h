@@ -42,11 +42,40 @@ class FILEORDERLINES final : public ORDERLINES {
   [[nodiscard]] std::size_t fileSize() const { return reader_.fileSize(); }
   // Lines read from the file so far, check lines included (the most of all walks).
   [[nodiscard]] int linesRead() const { return linesRead_; }
+  // The line of the file that the line handed out last is, check lines counted.
+  [[nodiscard]] int lineNumber() const { return read_; }
 
  private:
   LINEREADER reader_;
   int read_ = 0;  // lines of the file read in this walk
   int linesRead_ = 0;
+};
+
+// Orders given as bytes in memory, cut into lines as VyrSyn reads standard
+// input (readOrderLines: pieces of at most 29,999 characters, a NUL byte
+// ending a piece's text, a carriage return kept), the byte-order mark dropped
+// from the first and the check lines of an earlier run left out. The lines are
+// views into the bytes, which must outlive the walk; nothing is copied.
+class TEXTORDERLINES final : public ORDERLINES {
+ public:
+  explicit TEXTORDERLINES(std::string_view bytes = {}) { reset(bytes); }
+  // Walks these bytes from now on, from their first line.
+  void reset(std::string_view bytes);
+  int next(std::string_view& line) override;
+  int rewind() override;
+  [[nodiscard]] int needsPreparing() const override { return 1; }
+  // The line of the text that the line handed out last came from (a piece of
+  // a long line counts as its line), check lines counted.
+  [[nodiscard]] int lineNumber() const { return pieceLine_; }
+
+ private:
+  std::string_view bytes_;
+  std::size_t at_ = 0;     // the first byte not yet cut
+  std::size_t nulAt_ = 0;  // the first NUL byte from at_ on, or the end
+  int nextLine_ = 1;       // the line of the text that the next piece starts on
+  int pieceLine_ = 0;      // the line of the piece handed out last
+  bool first_ = true;       // the next piece is the first line: it may carry the byte-order mark
+  bool afterFull_ = false;  // the last piece filled its 29,999 characters without a newline
 };
 
 // The lines of a buffer, as they stand. With `release` every line handed out

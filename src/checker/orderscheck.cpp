@@ -1,20 +1,45 @@
 #include "checker/orderscheck.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "checker/ordersfile.h"
 #include "checker/paramkinds.h"
 #include "checker/suggester.h"
 #include "text/utf8.h"
-#include "text/utils.h"
 
 namespace vyr {
 
-ORDERSCHECK::ORDERSCHECK(int gameNo, int useArchive, const SUGGESTER* suggester)
-    : gameNo_(gameNo), suggester_(suggester), checker_(std::make_unique<SYNTAX>(useArchive, 1)) {
+namespace {
+
+// Room for the findings of most files, made at once instead of by doubling.
+constexpr std::size_t kFindingsAtFirst = 32;
+
+// The lines of a source as the pass walks them, the one handed out last kept
+// as read, for the findings reported while it is checked.
+class WRITTENLINES final : public ORDERLINES {
+ public:
+  explicit WRITTENLINES(ORDERLINES& lines) : lines_(lines) {}
+  int next(std::string_view& line) override {
+    const int got = lines_.next(line);
+    written = got != 0 ? line : std::string_view();
+    return got;
+  }
+  int rewind() override { return lines_.rewind(); }
+  [[nodiscard]] int needsPreparing() const override { return lines_.needsPreparing(); }
+  void startChecking() override { lines_.startChecking(); }
+  void finish() override { lines_.finish(); }
+
+  std::string_view written;
+
+ private:
+  ORDERLINES& lines_;
+};
+
+}  // namespace
+
+ORDERSCHECK::ORDERSCHECK(int gameNo, int useArchive, const SUGGESTER* suggester, OUTTEXT* output)
+    : gameNo_(gameNo), suggester_(suggester), output_(output), checker_(std::make_unique<SYNTAX>(useArchive, 1)) {
   checker_->setFindingSink(this);
-  checker_->setOriginRecord(&origins_);
   checker_->setStopAtTableFault(1);
 }
 
@@ -23,40 +48,30 @@ void ORDERSCHECK::setNotes(int notes) { checker_->setNotes(notes); }
 ORDERSCHECK::~ORDERSCHECK() = default;
 
 int ORDERSCHECK::loadFile(const std::string& path) {
-  if (!fileExists(path)) return 0;
-  const int lines = input_.loadBuffer(path, 0, 0);
-  std::vector<int> sourceLines;
-  for (int n = 1; n <= lines; ++n) sourceLines.push_back(n);
-  recordWrittenLines(sourceLines);
+  if (!file_.open(path)) return 0;
+  fromFile_ = 1;
+  expectedSize_ = file_.fileSize();
   return 1;
 }
 
 void ORDERSCHECK::loadText(std::string_view bytes) {
-  std::vector<int> sourceLines;
-  if (!bytes.empty()) {
-    // The stream reading works on a FILE; the bytes are read from memory.
-    std::FILE* stream = fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "r");
-    if (stream == nullptr) fatalError("Unable to read the orders from memory.");
-    readOrderLines(stream, input_, &sourceLines);
-    std::fclose(stream);
-  }
-  recordWrittenLines(sourceLines);
-}
-
-// The byte-order mark goes first, as in VyrSyn's load; the lines that the
-// check-line deletion will remove are left out of the record.
-void ORDERSCHECK::recordWrittenLines(const std::vector<int>& sourceLines) {
-  dropByteOrderMark(input_);
-  sourceLine_.clear();
-  for (int n = 1; n <= input_.lineCount(); ++n) {
-    if (isCheckLine(*input_.lineString(n))) continue;
-    sourceLine_.push_back(sourceLines[static_cast<std::size_t>(n - 1)]);
-  }
+  text_.reset(bytes);
+  fromFile_ = 0;
+  expectedSize_ = bytes.size();
 }
 
 void ORDERSCHECK::check() {
-  deleteCheckLines(input_);
-  checkAndSummarise(*checker_, input_, output_, gameNo_, &errors_, &warnings_);
+  if (output_ == nullptr) {
+    ownOutput_ = std::make_unique<OUTTEXT>(expectedSize_);
+    output_ = ownOutput_.get();
+  } else {
+    output_->clear();
+  }
+  findings_.reserve(kFindingsAtFirst);
+  WRITTENLINES lines(fromFile_ != 0 ? static_cast<ORDERLINES&>(file_) : text_);
+  written_ = &lines.written;
+  checkAndSummarise(*checker_, lines, *output_, gameNo_, &errors_, &warnings_);
+  written_ = nullptr;
   if (checker_->orderLines() == 0 && !stoppedOnTableFault()) {
     noOrders_ = 1;
     FINDING& found = findings_.emplace_back();
@@ -68,8 +83,7 @@ void ORDERSCHECK::check() {
 std::string ORDERSCHECK::stopReason() const {
   const TABLEFAULT& fault = checker_->tableFault();
   if (fault.line == 0) return {};
-  const auto index = static_cast<std::size_t>(fault.line - 1);
-  const int line = index < sourceLine_.size() ? sourceLine_[index] : fault.line;
+  const int line = faultLine_ != 0 ? faultLine_ : fault.line;
   return "the order on line " + std::to_string(line) +
          " reaches a fault of the command table (Unknown Syntax Parameter.): the slot word '" + fault.slot +
          "' of " + fault.command + " is no parameter kind";
@@ -77,11 +91,23 @@ std::string ORDERSCHECK::stopReason() const {
 
 namespace {
 
-// The character and UTF-16 columns of the byte columns of a finding.
+bool isAscii(std::string_view text) {
+  unsigned char high = 0;
+  for (const char c : text) high |= static_cast<unsigned char>(c);
+  return high < 0x80;
+}
+
+// The character and UTF-16 columns of the byte columns of a finding. Most
+// lines are ASCII up to the finding's end, where every unit is a byte.
 void placeInCharacters(FINDING& found, std::string_view written) {
   const auto before = [&](int column) {
     return written.substr(0, std::min(written.size(), static_cast<std::size_t>(column - 1)));
   };
+  if (isAscii(before(std::max(found.column, found.endColumn)))) {
+    found.charColumn = found.utf16Column = static_cast<int>(before(found.column).size()) + 1;
+    found.endCharColumn = found.endUtf16Column = static_cast<int>(before(found.endColumn).size()) + 1;
+    return;
+  }
   found.charColumn = countCodePoints(before(found.column)) + 1;
   found.endCharColumn = countCodePoints(before(found.endColumn)) + 1;
   found.utf16Column = countUtf16Units(before(found.column)) + 1;
@@ -90,6 +116,15 @@ void placeInCharacters(FINDING& found, std::string_view written) {
 
 }  // namespace
 
+const LINEORIGIN& ORDERSCHECK::originOf(int line) {
+  if (line != originLine_) {
+    (void)SYNTAX::prepareLine(*written_, work_, &origin_);
+    originLine_ = line;
+    originSourceLine_ = fromFile_ != 0 ? file_.lineNumber() : text_.lineNumber();
+  }
+  return origin_;
+}
+
 void ORDERSCHECK::finding(const CHECKREPORT& report) {
   FINDING& found = findings_.emplace_back();
   found.severity = report.isNote ? SEVERITY::kNote : report.isWarning ? SEVERITY::kWarning : SEVERITY::kError;
@@ -97,14 +132,14 @@ void ORDERSCHECK::finding(const CHECKREPORT& report) {
   found.code = findingCodeName(report.code);
   if (report.code == FINDINGCODE::kUnknownName && report.kind != nullptr)
     found.table = report.kind->tableName;
-  const int line = report.line;
-  if (line >= 1 && line <= static_cast<int>(origins_.size())) {
-    const auto index = static_cast<std::size_t>(line - 1);
-    const LINEORIGIN& origin = origins_[index];
-    found.line = sourceLine_[index];
+  // The game-number warning (line 0) stands at the start of the text.
+  if (report.line >= 1 && written_ != nullptr) {
+    const LINEORIGIN& origin = originOf(report.line);
+    found.line = originSourceLine_;
     found.column = origin.column(report.position);
     found.endColumn = report.position < 0 ? found.column : origin.endColumn(report.end);
     placeInCharacters(found, origin.written);
+    if (report.code == FINDINGCODE::kTableFault) faultLine_ = found.line;
   }
   if (suggester_ == nullptr) return;
   found.suggestion = report.suggestion.empty() ? suggester_->suggest(report.code, report.kind, report.subject)

@@ -9,7 +9,6 @@
 namespace vyr {
 namespace {
 
-constexpr std::size_t kMaxPiece = 29999;  // characters in one read of standard input
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool isCheckWord(std::string_view word) { return !word.empty() && word.front() == '#' && word.back() == '>'; }
@@ -43,7 +42,7 @@ int readOrderLines(std::FILE* stream, BUFFER& buffer, std::vector<int>* sourceLi
       if (sourceLines != nullptr) sourceLines->push_back(sourceLine);
     }
     if (piece.back() == '\n') ++sourceLine;
-    previousFull = piece.size() == kMaxPiece && piece.back() != '\n' ? 1 : 0;
+    previousFull = piece.size() == kStreamPiece && piece.back() != '\n' ? 1 : 0;
     piece.clear();
   };
   std::vector<char> block(1 << 16);
@@ -51,7 +50,7 @@ int readOrderLines(std::FILE* stream, BUFFER& buffer, std::vector<int>* sourceLi
   while ((got = std::fread(block.data(), 1, block.size(), stream)) > 0) {
     for (std::size_t i = 0; i < got; ++i) {
       piece.push_back(block[i]);
-      if (block[i] == '\n' || piece.size() == kMaxPiece) finishPiece();
+      if (block[i] == '\n' || piece.size() == kStreamPiece) finishPiece();
     }
   }
   if (!piece.empty()) finishPiece();

@@ -17,6 +17,9 @@
 
 namespace vyr {
 
+// The most characters of one piece read from a stream (readOrderLines).
+inline constexpr std::size_t kStreamPiece = 29999;
+
 // Reads the stream to its end in pieces of at most 29,999 characters, each
 // piece ending after a newline or when full, and adds one line per piece
 // without its newline; a carriage return stays. A piece that is only the

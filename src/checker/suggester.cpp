@@ -14,8 +14,9 @@ namespace vyr {
 
 namespace {
 
-void addOnce(std::vector<std::string>& names, std::set<std::string>& seen, std::string_view name) {
-  if (!name.empty() && seen.emplace(name).second) names.emplace_back(name);
+template <class NAMELIST>
+void addOnce(NAMELIST& names, std::set<std::string>& seen, std::string_view name) {
+  if (!name.empty() && seen.emplace(name).second) names.add(name);
 }
 
 }  // namespace
@@ -48,22 +49,35 @@ SUGGESTER::SUGGESTER(int world) : world_(world) {
 }
 
 std::string SUGGESTER::suggest(FINDINGCODE code, const PARAMKIND* kind, std::string_view typed) const {
-  if (code == FINDINGCODE::kUnknownCommand) return nearest(typed, commands_);
+  if (code == FINDINGCODE::kUnknownCommand) return nearestOf(typed, commands_);
   if (code != FINDINGCODE::kUnknownName || kind == nullptr) return {};
   for (const TABLENAMES& table : tables_) {
-    if (table.kind->table == kind->table) return nearest(typed, table.names);
+    if (table.kind->table == kind->table) return nearestOf(typed, table.names);
   }
   return {};
 }
 
+void SUGGESTER::NAMES::add(std::string_view name) {
+  names.emplace_back(name);
+  classes.push_back(byteClasses(name));
+}
+
 std::string SUGGESTER::nearest(std::string_view typed, const std::vector<std::string>& candidates) {
+  NAMES names;
+  for (const std::string& candidate : candidates) names.add(candidate);
+  return nearestOf(typed, names);
+}
+
+std::string SUGGESTER::nearestOf(std::string_view typed, const NAMES& candidates) {
   if (typed.empty()) return {};
   int best = suggestionLimit(typed) + 1;
   const std::string* found = nullptr;
-  for (const std::string& candidate : candidates) {
+  const DISTANCESFROM from(typed);
+  for (std::size_t k = 0; k < candidates.names.size(); ++k) {
+    const std::string& candidate = candidates.names[k];
     const auto apart = static_cast<long>(candidate.size()) - static_cast<long>(typed.size());
     if (apart >= best || -apart >= best) continue;  // at least that many insertions or deletions
-    const int distance = editDistanceWithin(typed, candidate, best - 1);  // only a nearer one counts
+    const int distance = from.within(candidate, candidates.classes[k], best - 1);  // only a nearer one counts
     if (distance == 0) return {};
     if (distance < best) {
       best = distance;

@@ -9,6 +9,7 @@
 // game data; it owns those copies and reads nothing else afterwards.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,13 +42,22 @@ class SUGGESTER {
                                            const std::vector<std::string>& candidates);
 
  private:
+  // Candidate names with the byte classes of each (byteClasses), which rule
+  // most of them out before their distance is computed.
+  struct NAMES {
+    std::vector<std::string> names;
+    std::vector<std::uint64_t> classes;
+    void add(std::string_view name);
+  };
   struct TABLENAMES {
     const PARAMKIND* kind;
-    std::vector<std::string> names;
+    NAMES names;
   };
 
+  [[nodiscard]] static std::string nearestOf(std::string_view typed, const NAMES& candidates);
+
   int world_;
-  std::vector<std::string> commands_;
+  NAMES commands_;
   std::vector<TABLENAMES> tables_;
 };
 

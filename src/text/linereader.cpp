@@ -32,12 +32,18 @@ int LINEREADER::open(const std::string& path) {
   if (fd_ >= 0) ::close(fd_);
   fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd_ < 0) return 0;
+  struct stat status {};
+  const bool known = ::fstat(fd_, &status) == 0;
+  if (known && S_ISDIR(status.st_mode)) {
+    ::close(fd_);
+    fd_ = -1;
+    return 0;
+  }
   capacity_ = kBlockSize;
   block_ = std::make_unique_for_overwrite<char[]>(capacity_);
   begin_ = end_ = 0;
   atEnd_ = false;
-  struct stat status {};
-  whole_ = ::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode);
+  whole_ = !known || !S_ISREG(status.st_mode);
   nulAt_ = 0;
   if (whole_) {
     readToEnd();

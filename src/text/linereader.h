@@ -23,7 +23,7 @@ class LINEREADER {
   LINEREADER& operator=(const LINEREADER&) = delete;
 
   // 1 when the file could be opened for reading (and, unless it is a regular
-  // file, read to its end).
+  // file, read to its end); 0 for a directory too.
   int open(const std::string& path);
   // The next line; 0 at the end of the file (or when it cannot be read).
   int next(std::string_view& line);

@@ -39,6 +39,8 @@ class OUTTEXT {
     end_ += line.size();
     area_[end_++] = '\n';
   }
+  // Drops the text; the area stays, for a text of about the same size.
+  void clear() { begin_ = end_ = kFrontRoom; }
   // Puts the text in front of everything so far; 0 (and nothing changes) when
   // it does not fit the room left in front.
   int prepend(std::string_view text);

@@ -1,5 +1,5 @@
 // Every control character in a JSON string is escaped, each in the one form a
-// reader expects, and the characters around it are kept.
+// reader expects, and the characters around it are kept, wherever it stands.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -37,6 +37,28 @@ TEST(JsonEscape, EveryControlCharacter) {
   }
   std::string out;
   EXPECT_EQ(appendJsonString(out, all), "\"" + allEscaped + "\"");
+}
+
+// Plain text is taken eight bytes at a time: a byte that needs care is found
+// at every place in such a run.
+TEST(JsonEscape, EveryPlaceInALongPlainText) {
+  const struct {
+    std::string bytes;
+    const char* written;
+  } cases[] = {
+      {"\"", "\\\""}, {"\\", "\\\\"}, {"\x1f", "\\u001f"}, {"\x7f", "\\u007f"}, {"\t", "\\t"},
+      {"\xC3\xA9", "\xC3\xA9"}, {"\xFF", "\\ufffd"}, {" ", " "}, {"~", "~"}, {"!", "!"}, {"#", "#"}, {"[", "["},
+      {"]", "]"},
+  };
+  for (const auto& c : cases) {
+    for (std::size_t before = 0; before <= 17; ++before) {
+      const std::string head(before, 'p');
+      const std::string tail(20 - before, 'q');
+      std::string out;
+      EXPECT_EQ(appendJsonString(out, head + c.bytes + tail), "\"" + head + c.written + tail + "\"")
+          << c.written << " after " << before;
+    }
+  }
 }
 
 }  // namespace

@@ -1,15 +1,18 @@
 // The check pass over lines read from a file in blocks, or taken from a
 // buffer one at a time, must write byte for byte the annotated copy, count the
 // same findings and report them with the same line numbers as the pass over a
-// loaded buffer, whatever the file holds.
+// loaded buffer, whatever the file holds; bytes in memory are cut into the
+// lines that reading them as standard input gives.
 #include "checker/orderlines.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "checker/ordersfile.h"
@@ -132,6 +135,64 @@ TEST_F(OrderLinesTest, StreamedAndHeldLinesGiveThePassOfTheLoadedBuffer) {
     }
   }
   std::filesystem::remove(path);
+}
+
+}  // namespace
+}  // namespace vyr
+
+namespace vyr {
+namespace {
+
+// The lines of bytes read as standard input is (the stream cut in pieces, the
+// byte-order mark and the check lines dropped), each with its stream line.
+std::vector<std::pair<std::string, int>> asStandardInput(const std::string& bytes) {
+  BUFFER buffer;
+  std::vector<int> sourceLines;
+  if (std::FILE* stream = std::tmpfile()) {
+    std::fwrite(bytes.data(), 1, bytes.size(), stream);
+    std::rewind(stream);
+    readOrderLines(stream, buffer, &sourceLines);
+    std::fclose(stream);
+  }
+  dropByteOrderMark(buffer);
+  std::vector<std::pair<std::string, int>> lines;
+  for (int n = 1; n <= buffer.lineCount(); ++n) {
+    if (!isCheckLine(*buffer.lineString(n))) lines.emplace_back(buffer.lineString(n)->text(), sourceLines[n - 1]);
+  }
+  return lines;
+}
+
+std::vector<std::pair<std::string, int>> walk(TEXTORDERLINES& lines) {
+  std::vector<std::pair<std::string, int>> seen;
+  std::string_view line;
+  while (lines.next(line)) seen.emplace_back(line, lines.lineNumber());
+  return seen;
+}
+
+TEST(TextOrderLines, CutsBytesAsStandardInputIsRead) {
+  const std::string full(kStreamPiece, 'x');
+  const std::string cases[] = {
+      "",
+      "\n",
+      "#VYR 1\nSHIRE 1,1\r\n#---> ERROR: old\n\nTAX 5",
+      "\xEF\xBB\xBF#> Errors 1 Warnings 0\nTAX 5\n",
+      "\xEF\xBB\xBFTAX 5\n\xEF\xBB\xBFTAX 6\n",
+      std::string("TAX 5\0junk\nNAME\0\0x\n\0\nlast\0", 30),
+      full + "\n" + "TAX 1\n",                         // a full piece, then its newline alone
+      full + "y\nTAX 2\n",                             // a line one longer than a piece
+      full + full + "\n\n",                            // two full pieces, the newline, an empty line
+      std::string(kStreamPiece - 1, 'z') + "\nTAX 3",  // a piece ended by its newline
+      "A\n" + std::string(kStreamPiece, '#') + ">\nB\n",  // a check line's second piece
+      std::string(40000, 'w') + std::string(1, '\0') + std::string(30000, 'v') + "\nC\n",
+  };
+  for (const std::string& bytes : cases) {
+    SCOPED_TRACE(bytes.substr(0, 40));
+    const auto expected = asStandardInput(bytes);
+    TEXTORDERLINES lines(bytes);
+    EXPECT_EQ(walk(lines), expected);
+    ASSERT_EQ(lines.rewind(), 1);
+    EXPECT_EQ(walk(lines), expected);
+  }
 }
 
 }  // namespace

@@ -109,13 +109,15 @@ TEST(LineReader, APipeIsReadWholeAndCanBeWalkedTwice) {
   }
 }
 
-TEST(LineReader, AMissingFileCannotBeOpenedAndGivesNoLines) {
-  LINEREADER reader;
-  EXPECT_EQ(reader.open(temporaryPath("missing.txt")), 0);
-  std::string_view line;
-  EXPECT_EQ(reader.next(line), 0);
-  EXPECT_EQ(reader.hasLines(), 0);
-  EXPECT_EQ(reader.rewind(), 0);
+TEST(LineReader, AMissingFileOrADirectoryCannotBeOpenedAndGivesNoLines) {
+  for (const std::string& path : {temporaryPath("missing.txt"), std::filesystem::temp_directory_path().string()}) {
+    LINEREADER reader;
+    EXPECT_EQ(reader.open(path), 0) << path;
+    std::string_view line;
+    EXPECT_EQ(reader.next(line), 0);
+    EXPECT_EQ(reader.hasLines(), 0);
+    EXPECT_EQ(reader.rewind(), 0);
+  }
 }
 
 }  // namespace

@@ -83,6 +83,7 @@ class BATCHRUN {
       : options_(options), stdinBytes_(std::move(stdinBytes)) {
     checkOptions_.suggestions = options_.format != REPORTFORMAT::kAnnotated ? 1 : 0;
     checkOptions_.notes = options_.notes;
+    checkOptions_.annotated = options_.format == REPORTFORMAT::kAnnotated ? 1 : 0;
   }
 
   int checkAll() {
@@ -101,7 +102,7 @@ class BATCHRUN {
     REPORTCOUNTS counts;
     if (file == "-") {
       check = checkOrdersText(stdinBytes_, options_.gameNo, checkOptions_);
-    } else if (isDirectory(file) || !checkOrdersFile(file, options_.gameNo, check, checkOptions_)) {
+    } else if (!checkOrdersFile(file, options_.gameNo, check, checkOptions_)) {  // a directory too
       check.checked = 0;
       check.reason = "cannot be read";
     }
@@ -121,7 +122,7 @@ class BATCHRUN {
         if (options_.maxFindings > 0 && shown >= options_.maxFindings) {
           ++counts.unshown;
         } else if (!options_.quiet) {
-          lines += formatFinding(options_.format, name, finding, options_.columns);
+          appendFinding(lines, options_.format, name, finding, options_.columns);
           ++shown;
         }
       }
