@@ -83,6 +83,7 @@ static_assert(std::none_of(kKindTable.begin(), kKindTable.end(), [](unsigned cha
               "two kind names share a slot: change kindSlot");
 static_assert(std::count_if(kKindTable.begin(), kKindTable.end(), [](unsigned char entry) { return entry != 0; }) ==
               static_cast<long>(kParamKinds.size()));
+static_assert(kParamKinds.size() <= 127, "a slot code holds a kind's index in a signed char");
 static_assert(kParamKinds.back().name == "land" && static_cast<std::size_t>(Kind::kLand) + 1 == kParamKinds.size(),
               "kParamKinds lists the kinds in the order of Kind");
 
