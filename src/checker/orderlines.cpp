@@ -53,7 +53,7 @@ int TEXTORDERLINES::rewind() {
   pieceLine_ = 0;
   first_ = true;
   afterFull_ = false;
-  const void* nul = std::memchr(bytes_.data(), '\0', bytes_.size());
+  const void* nul = bytes_.empty() ? nullptr : std::memchr(bytes_.data(), '\0', bytes_.size());
   nulAt_ = nul == nullptr ? bytes_.size() : static_cast<std::size_t>(static_cast<const char*>(nul) - bytes_.data());
   return 1;
 }

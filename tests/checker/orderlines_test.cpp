@@ -177,7 +177,7 @@ TEST(TextOrderLines, CutsBytesAsStandardInputIsRead) {
       "#VYR 1\nSHIRE 1,1\r\n#---> ERROR: old\n\nTAX 5",
       "\xEF\xBB\xBF#> Errors 1 Warnings 0\nTAX 5\n",
       "\xEF\xBB\xBFTAX 5\n\xEF\xBB\xBFTAX 6\n",
-      std::string("TAX 5\0junk\nNAME\0\0x\n\0\nlast\0", 30),
+      std::string("TAX 5\0junk\nNAME\0\0x\n\0\nlast\0", 26),
       full + "\n" + "TAX 1\n",                         // a full piece, then its newline alone
       full + "y\nTAX 2\n",                             // a line one longer than a piece
       full + full + "\n\n",                            // two full pieces, the newline, an empty line
