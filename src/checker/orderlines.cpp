@@ -13,8 +13,8 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-// A check line's first word begins with '#': most lines are told apart by
-// their first character.
+// Whether a line is kept, not a check line of an earlier run, told as
+// FILEORDERLINES tells it.
 bool isKept(std::string_view text) {
   const bool plain = !text.empty() && text.front() != '#' && !isSpaceChar(text.front());
   return plain || isCheckText(text) == 0;
@@ -29,7 +29,10 @@ int FILEORDERLINES::next(std::string_view& line) {
   while (reader_.next(text)) {
     if (++read_ > linesRead_) linesRead_ = read_;
     if (read_ == 1 && text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
-    if (isKept(text)) {
+    // A check line's first word begins with '#': most lines are told apart by
+    // their first character.
+    const bool plain = !text.empty() && text.front() != '#' && !isSpaceChar(text.front());
+    if (plain || isCheckText(text) == 0) {
       line = text;
       return 1;
     }
