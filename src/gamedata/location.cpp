@@ -65,10 +65,33 @@ std::size_t readDigits(std::string_view text, std::size_t at, int& value) {
   return at;
 }
 
-// The two pieces read as readInt reads them from the field parser's fields.
-[[gnu::noinline]] int readPieces(std::string_view text, int& region, int& shire) {
-  const FIELDPARSER parser(text, ',', kNoQuote, 0, 0, 0);
-  return parser.getInts({&region, &shire});
+// Both pieces of a text that is digits, a comma and digits and nothing else,
+// as most are; false for any other text.
+bool readDigitPair(std::string_view text, int& region, int& shire) {
+  const std::size_t comma = readDigits(text, 0, region);
+  if (comma == 0 || comma >= text.size() || text[comma] != ',') return false;
+  const std::size_t end = readDigits(text, comma + 1, shire);
+  return end == text.size() && end > comma + 1;
+}
+
+// Both pieces of any text. A reading stops at the next comma anyway, so the
+// pieces are the readings of the text before the first comma and of the text
+// after it (no comma: no shire). A text holding the field parser's quote byte
+// (or a NUL, where a field parser's line ends) is split by the parser itself.
+[[gnu::noinline]] void readPieces(std::string_view text, int& region, int& shire) {
+  region = shire = 0;
+  std::size_t first = std::string_view::npos;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == kNoQuote || text[i] == '\0') {
+      const FIELDPARSER parser(text, ',', kNoQuote, 0, 0, 0);
+      parser.getInts({&region, &shire});
+      return;
+    }
+    if (text[i] == ',' && first == std::string_view::npos) first = i;
+  }
+  if (first == std::string_view::npos) return;
+  region = readShortInt(text.substr(0, first));
+  shire = readShortInt(text.substr(first + 1));
 }
 
 }  // namespace
@@ -78,30 +101,7 @@ int LOCATION::parseLocation(std::string_view text) {
   // characters ignored, pieces after the second ignored; a 0 fails.
   int region = 0;
   int shire = 0;
-  // Most texts are digits, a comma and digits, and nothing else.
-  const std::size_t comma = readDigits(text, 0, region);
-  if (comma > 0 && comma < text.size() && text[comma] == ',') {
-    const std::size_t end = readDigits(text, comma + 1, shire);
-    if (end == text.size() && end > comma + 1) {
-      if (region == 0 || shire == 0) return 0;
-      return setLocation(region, shire);
-    }
-  }
-  // A reading stops at the next comma anyway, so the pieces are the readings
-  // of the text before the first comma and of the text after it. A text
-  // holding the field parser's quote byte (or a NUL, where a field parser's
-  // line ends) is split by the parser itself.
-  std::size_t first = std::string_view::npos;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == kNoQuote || text[i] == '\0') {
-      if (readPieces(text, region, shire) != 2) return 0;
-      return setLocation(region, shire);
-    }
-    if (text[i] == ',' && first == std::string_view::npos) first = i;
-  }
-  if (first == std::string_view::npos) return 0;
-  region = readShortInt(text.substr(0, first));
-  shire = readShortInt(text.substr(first + 1));
+  if (!readDigitPair(text, region, shire)) readPieces(text, region, shire);
   if (region == 0 || shire == 0) return 0;
   return setLocation(region, shire);
 }

@@ -226,15 +226,7 @@ bool FIELDPARSER::splitCollapsed(std::string_view working, std::size_t offset) {
   const char separator = separator_;
   const char* const line = working.data();
   const std::size_t size = working.size();
-  int count = 0;
-  const auto add = [&](std::size_t begin, std::size_t length) {
-    if (count < kInlineFields) {
-      inlineSpans_[count] = {offset + begin, length};
-    } else {
-      moreSpans_.push_back({offset + begin, length});
-    }
-    ++count;
-  };
+  const auto add = [&](std::size_t begin, std::size_t length) { addSpan({offset + begin, length}); };
   std::size_t i = 0;
   std::size_t afterLast = 0;  // where an empty last field would start
   for (;;) {
@@ -249,7 +241,6 @@ bool FIELDPARSER::splitCollapsed(std::string_view working, std::size_t offset) {
     afterLast = end + 1;
     i = end + 1;
   }
-  fieldCount_ = count;
   return true;
 }
 
