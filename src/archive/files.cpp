@@ -210,7 +210,8 @@ int FILES::readFiles(std::string& message) {
     return 0;
   }
   RecordReader reader(*this);
-  const auto block = std::make_unique_for_overwrite<unsigned char[]>(kReadBlockSize);
+  // read into at once: left unset
+  const auto block = std::unique_ptr<unsigned char[]>(new unsigned char[kReadBlockSize]);
   int sound = 1;
   std::size_t got = 0;
   while (sound && (got = std::fread(block.get(), 1, kReadBlockSize, file.get())) > 0) {

@@ -113,7 +113,7 @@ namespace {
 bool loadThrough(const std::string& path, LineLoader& loader) {
   const File file(std::fopen(path.c_str(), "r"));
   if (!file) return false;
-  const auto block = std::make_unique_for_overwrite<char[]>(kBlockSize);
+  const auto block = std::unique_ptr<char[]>(new char[kBlockSize]);  // read into at once: left unset
   std::size_t got = 0;
   while ((got = std::fread(block.get(), 1, kBlockSize, file.get())) > 0) {
     loader.feed(std::string_view(block.get(), got));

@@ -40,7 +40,7 @@ int LINEREADER::open(const std::string& path) {
     return 0;
   }
   capacity_ = kBlockSize;
-  block_ = std::make_unique_for_overwrite<char[]>(capacity_);
+  block_ = std::unique_ptr<char[]>(new char[capacity_]);  // read into at once: left unset
   begin_ = end_ = 0;
   atEnd_ = false;
   whole_ = !known || !S_ISREG(status.st_mode);
@@ -57,7 +57,7 @@ int LINEREADER::open(const std::string& path) {
 // Reads once into the free end of the block, doubling the block when it is full.
 void LINEREADER::readMore() {
   if (end_ == capacity_) {
-    auto larger = std::make_unique_for_overwrite<char[]>(2 * capacity_);
+    auto larger = std::unique_ptr<char[]>(new char[2 * capacity_]);  // read into at once: left unset
     std::memcpy(larger.get(), block_.get(), end_);
     block_ = std::move(larger);
     capacity_ *= 2;
