@@ -1,0 +1,207 @@
+// The engine as the page's Web Worker calls it: a few C functions exported
+// from the WebAssembly module, every call into the library in this one file.
+//
+// The worker makes a session, copies its input (an archive's bytes or the
+// orders) into the session's input area, calls one function and reads the
+// session's answer: a JSON text, and for a check the annotated copy as bytes.
+// Both stay valid until the next call on the session. Every function answers
+// 1, or 0 when it could not do its work (the answer then says why, as
+// {"error":"..."}). Positions are 1-based; columns count UTF-16 code units,
+// as the editor does, and bytes and characters beside them.
+//
+// Answers:
+//   load      {"loaded":true}
+//   worlds    {"worlds":[{"number":N,"name":"...","games":[N,...]},...]}
+//   check     {"checked":true|false,"reason":"...","errors":N,"warnings":N,
+//              "findings":[{"line":N,"column":N,"end_column":N,"char_column":N,
+//                "end_char_column":N,"utf16_column":N,"end_utf16_column":N,
+//                "severity":"error"|"warning"|"note","code":"...","table":"...",
+//                "message":"...","suggestion":"..."|null,"fixes":[...]},...],
+//              "outline":[...]}
+//   complete  {"items":[...]}      at a line and UTF-16 column of the orders
+//   hover     {"hover":null}       at a line and UTF-16 column of the orders
+//
+// The editor services (completion, hover, each finding's fixes and the
+// outline of SHIRE orders) answer empty lists until the library offers them.
+#include <emscripten/emscripten.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "checker/engine.h"
+#include "checker/findingformat.h"
+#include "checker/syntax.h"
+#include "gamedata/synworlds.h"
+
+namespace vyr {
+namespace {
+
+// Where the archive given to load is put in the module's own file system.
+constexpr const char* kArchivePath = "/syntax.dat";
+
+}  // namespace
+
+// One worker's calls: the input of the next call and the answer of the last.
+class VYRWEB {
+ public:
+  VYRWEB() = default;
+  VYRWEB(const VYRWEB&) = delete;
+  VYRWEB& operator=(const VYRWEB&) = delete;
+
+  char* input(int size) {
+    input_.resize(size < 0 ? 0 : static_cast<std::size_t>(size));
+    return input_.data();
+  }
+  std::string_view inputText() const { return input_; }
+  std::string& answer() { return answer_; }
+  std::string& annotated() { return annotated_; }
+
+  int fail(std::string_view reason) {
+    answer_ = "{\"error\":";
+    appendJsonString(answer_, reason);
+    answer_ += '}';
+    annotated_.clear();
+    return 0;
+  }
+
+ private:
+  std::string input_;
+  std::string answer_;
+  std::string annotated_;
+};
+
+namespace {
+
+void appendField(std::string& text, std::string_view key, int value) {
+  text += key;
+  text += std::to_string(value);
+}
+
+void appendFinding(std::string& text, const FINDING& finding) {
+  appendField(text, "{\"line\":", finding.line);
+  appendField(text, ",\"column\":", finding.column);
+  appendField(text, ",\"end_column\":", finding.endColumn);
+  appendField(text, ",\"char_column\":", finding.charColumn);
+  appendField(text, ",\"end_char_column\":", finding.endCharColumn);
+  appendField(text, ",\"utf16_column\":", finding.utf16Column);
+  appendField(text, ",\"end_utf16_column\":", finding.endUtf16Column);
+  text += ",\"severity\":\"";
+  text += severityName(finding.severity);
+  text += "\",\"code\":";
+  appendJsonString(text, finding.code);
+  text += ",\"table\":";
+  appendJsonString(text, finding.table);
+  text += ",\"message\":";
+  appendJsonString(text, plainMessage(finding.message));
+  text += ",\"suggestion\":";
+  if (finding.suggestion.empty()) {
+    text += "null";
+  } else {
+    appendJsonString(text, finding.suggestion);
+  }
+  text += ",\"fixes\":[]}";
+}
+
+int loadArchive(VYRWEB& session) {
+  const std::string_view bytes = session.inputText();
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(kArchivePath, "wb"), &std::fclose);
+  if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
+    return session.fail("the data archive could not be stored");
+  }
+  if (std::fflush(file.get()) != 0) return session.fail("the data archive could not be stored");
+  std::string error;
+  if (!loadGameData(kArchivePath, error)) return session.fail(error);
+  session.answer() = "{\"loaded\":true}";
+  session.annotated().clear();
+  return 1;
+}
+
+int listWorlds(VYRWEB& session) {
+  SYNWORLDS* data = SYNTAX::gameData();
+  if (data == nullptr) return session.fail("no game data is loaded");
+  std::string& text = session.answer();
+  text = "{\"worlds\":[";
+  for (int position = 1; position <= data->count(); ++position) {
+    WORLDLIST& world = *data->get(position);
+    if (position > 1) text += ',';
+    appendField(text, "{\"number\":", world.key());
+    text += ",\"name\":";
+    appendJsonString(text, world.name());
+    text += ",\"games\":[";
+    for (int game = 1; game <= world.count(); ++game) {
+      if (game > 1) text += ',';
+      text += std::to_string(world.get(game)->key());
+    }
+    text += "]}";
+  }
+  text += "]}";
+  session.annotated().clear();
+  return 1;
+}
+
+int checkOrders(VYRWEB& session, int gameNo) {
+  if (SYNTAX::gameData() == nullptr) return session.fail("no game data is loaded");
+  CHECKRESULT result = checkOrdersText(session.inputText(), gameNo);
+  std::string& text = session.answer();
+  text = result.checked ? "{\"checked\":true" : "{\"checked\":false";
+  text += ",\"reason\":";
+  appendJsonString(text, result.reason);
+  appendField(text, ",\"errors\":", result.errors);
+  appendField(text, ",\"warnings\":", result.warnings);
+  text += ",\"findings\":[";
+  for (std::size_t i = 0; i < result.findings.size(); ++i) {
+    if (i > 0) text += ',';
+    appendFinding(text, result.findings[i]);
+  }
+  text += "],\"outline\":[]}";
+  session.annotated() = std::move(result.annotated);
+  return 1;
+}
+
+int emptyAnswer(VYRWEB& session, std::string_view answer) {
+  if (SYNTAX::gameData() == nullptr) return session.fail("no game data is loaded");
+  session.answer() = answer;
+  session.annotated().clear();
+  return 1;
+}
+
+}  // namespace
+}  // namespace vyr
+
+using vyr::VYRWEB;
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE VYRWEB* vyrweb_new() { return new VYRWEB(); }
+EMSCRIPTEN_KEEPALIVE void vyrweb_delete(VYRWEB* session) { delete session; }
+
+// Room for `size` bytes of input to the next call; the worker writes them there.
+EMSCRIPTEN_KEEPALIVE char* vyrweb_input(VYRWEB* session, int size) { return session->input(size); }
+
+EMSCRIPTEN_KEEPALIVE const char* vyrweb_answer(VYRWEB* session) { return session->answer().data(); }
+EMSCRIPTEN_KEEPALIVE int vyrweb_answer_size(VYRWEB* session) {
+  return static_cast<int>(session->answer().size());
+}
+EMSCRIPTEN_KEEPALIVE const char* vyrweb_annotated(VYRWEB* session) { return session->annotated().data(); }
+EMSCRIPTEN_KEEPALIVE int vyrweb_annotated_size(VYRWEB* session) {
+  return static_cast<int>(session->annotated().size());
+}
+
+// The input is a data archive's bytes; the data loaded before is replaced.
+EMSCRIPTEN_KEEPALIVE int vyrweb_load(VYRWEB* session) { return vyr::loadArchive(*session); }
+EMSCRIPTEN_KEEPALIVE int vyrweb_worlds(VYRWEB* session) { return vyr::listWorlds(*session); }
+// The input is the orders, checked as VyrSyn checks standard input.
+EMSCRIPTEN_KEEPALIVE int vyrweb_check(VYRWEB* session, int gameNo) {
+  return vyr::checkOrders(*session, gameNo);
+}
+// The input is the orders; the place is a 1-based line and UTF-16 column.
+EMSCRIPTEN_KEEPALIVE int vyrweb_complete(VYRWEB* session, int /*gameNo*/, int /*line*/, int /*column*/) {
+  return vyr::emptyAnswer(*session, "{\"items\":[]}");
+}
+EMSCRIPTEN_KEEPALIVE int vyrweb_hover(VYRWEB* session, int /*gameNo*/, int /*line*/, int /*column*/) {
+  return vyr::emptyAnswer(*session, "{\"hover\":null}");
+}
+
+}  // extern "C"

@@ -1,0 +1,105 @@
+// Every message between the page and its worker. The page asks, the worker
+// answers each request with the same id, in the order asked:
+//
+//   {id, kind: 'load', bytes}                          -> {loaded: true}
+//   {id, kind: 'worlds'}                               -> [{number, name, games: [N...]}...]
+//   {id, kind: 'check', bytes, game}                   -> {checked, reason, errors, warnings,
+//                                                          findings: [FINDING...], outline: [ENTRY...],
+//                                                          annotated: Uint8Array}
+//   {id, kind: 'complete', bytes, game, line, column}  -> [ITEM...]
+//   {id, kind: 'hover', bytes, game, line, column}     -> HOVER or null
+//
+// as {id, value} or, when the engine refused, {id, error: 'why'}. `bytes` are
+// the orders (or the archive) as a Uint8Array; lines and columns are 1-based,
+// columns in UTF-16 code units of the line.
+//
+//   FINDING  {line, column, end_column, char_column, end_char_column, utf16_column, end_utf16_column,
+//             severity: 'error'|'warning'|'note', code, table, message, suggestion (or null),
+//             fixes: [FIX...]}      (column, end_column: bytes; char_...: characters)
+//   FIX      {title, edits: [{line, utf16_column, end_utf16_column, text}...]}
+//   ENTRY    {name, detail, line, utf16_column, children: [ENTRY...]}   a SHIRE order and the orders under it
+//   ITEM     {label, detail, info, kind: 'command'|'keyword'|'name', from_column (optional)}
+//   HOVER    {text, line, utf16_column, end_utf16_column}
+
+// The page's side: one method per request, each answering a promise.
+export class EngineClient {
+  constructor(worker) {
+    this.worker = worker;
+    this.nextId = 1;
+    this.waiting = new Map();
+    worker.addEventListener('message', (event) => this.settle(event.data));
+    worker.addEventListener('error', (event) => this.failAll(event.message || 'the checker stopped'));
+  }
+
+  settle(message) {
+    const waiter = this.waiting.get(message.id);
+    if (!waiter) return;
+    this.waiting.delete(message.id);
+    if ('error' in message) {
+      waiter.reject(new Error(message.error));
+    } else {
+      waiter.resolve(message.value);
+    }
+  }
+
+  failAll(reason) {
+    for (const waiter of this.waiting.values()) waiter.reject(new Error(reason));
+    this.waiting.clear();
+  }
+
+  ask(kind, fields, transfer) {
+    const id = this.nextId++;
+    return new Promise((resolve, reject) => {
+      this.waiting.set(id, {resolve, reject});
+      this.worker.postMessage({id, kind, ...fields}, transfer || []);
+    });
+  }
+
+  load(bytes) {
+    return this.ask('load', {bytes});
+  }
+  worlds() {
+    return this.ask('worlds', {});
+  }
+  check(bytes, game) {
+    return this.ask('check', {bytes, game});
+  }
+  complete(bytes, game, line, column) {
+    return this.ask('complete', {bytes, game, line, column});
+  }
+  hover(bytes, game, line, column) {
+    return this.ask('hover', {bytes, game, line, column});
+  }
+}
+
+// The worker's side: answers every request of `scope` (the worker's global)
+// from the engine `ready` resolves to (see engineapi.js; its methods may
+// answer promises), one request at a time.
+export function serveRequests(scope, ready) {
+  const handlers = {
+    load: (engine, message) => engine.load(message.bytes),
+    worlds: (engine) => engine.worlds(),
+    check: (engine, message) => engine.check(message.bytes, message.game),
+    complete: (engine, message) => engine.complete(message.bytes, message.game, message.line, message.column),
+    hover: (engine, message) => engine.hover(message.bytes, message.game, message.line, message.column),
+  };
+  let queue = ready;
+  scope.addEventListener('message', (event) => {
+    const message = event.data;
+    queue = queue.then(async (engine) => {
+      const handler = handlers[message.kind];
+      try {
+        if (!handler) throw new Error('unknown request ' + message.kind);
+        const value = await handler(engine, message);
+        const transfer = value && value.annotated instanceof Uint8Array ? [value.annotated.buffer] : [];
+        scope.postMessage({id: message.id, value}, transfer);
+      } catch (fault) {
+        scope.postMessage({id: message.id, error: fault.message || String(fault)});
+      }
+      return engine;
+    }, (fault) => {
+      scope.postMessage({id: message.id, error: 'the checker could not start: ' + (fault.message || fault)});
+      throw fault;
+    });
+  });
+}
