@@ -33,7 +33,7 @@ for (const [source, target] of bundles) {
     logLevel: 'warning',
   });
 }
-for (const file of ['index.html', 'style.css']) fs.copyFileSync(path.join(here, file), path.join(outDir, file));
+for (const file of ['index.html', 'style.css', 'favicon.svg']) fs.copyFileSync(path.join(here, file), path.join(outDir, file));
 
 // A heading's anchor: lower case, runs of other characters than letters,
 // digits, '-' and '_' as one '-' between two kept characters.

@@ -1,0 +1,186 @@
+// The orders editor: CodeMirror with the engine's findings as marks in the
+// text, its completion and hover, and the places of findings and outline
+// entries turned into offsets of the document.
+import {EditorState} from '@codemirror/state';
+import {
+  EditorView, keymap, lineNumbers, highlightActiveLine, highlightActiveLineGutter, drawSelection,
+  highlightSpecialChars, hoverTooltip,
+} from '@codemirror/view';
+import {defaultKeymap, history, historyKeymap} from '@codemirror/commands';
+import {setDiagnostics, lintGutter, lintKeymap} from '@codemirror/lint';
+import {autocompletion, completionKeymap} from '@codemirror/autocomplete';
+
+// The offset of a 1-based line and column (UTF-16 code units, or bytes for
+// orders kept as bytes, where each byte is one character); past the line's
+// end it is the line's end.
+export function offsetAt(doc, line, column) {
+  if (line > doc.lines) return doc.length;
+  const text = doc.line(Math.max(1, line));
+  return text.from + Math.min(Math.max(column - 1, 0), text.length);
+}
+
+function findingRange(doc, finding, asBytes) {
+  const from = offsetAt(doc, finding.line, asBytes ? finding.column : finding.utf16_column);
+  const to = offsetAt(doc, finding.line, asBytes ? finding.end_column : finding.end_utf16_column);
+  return {from, to: Math.max(from, to)};
+}
+
+export function findingText(finding) {
+  return finding.message + (finding.suggestion ? " (did you mean '" + finding.suggestion + "'?)" : '');
+}
+
+const severities = {error: 'error', warning: 'warning', note: 'info'};
+
+function fixAction(fix) {
+  return {
+    name: fix.title,
+    apply(view) {
+      const changes = fix.edits.map((edit) => ({
+        from: offsetAt(view.state.doc, edit.line, edit.utf16_column),
+        to: offsetAt(view.state.doc, edit.line, edit.end_utf16_column),
+        insert: edit.text,
+      }));
+      view.dispatch({changes, userEvent: 'input.fix'});
+    },
+  };
+}
+
+// The findings of a check as the editor's marks. `codesPage` is the address
+// of the page that explains each code.
+export function showFindings(view, findings, asBytes, codesPage) {
+  const doc = view.state.doc;
+  const diagnostics = findings.map((finding) => {
+    const {from, to} = findingRange(doc, finding, asBytes);
+    return {
+      from,
+      to,
+      severity: severities[finding.severity] || 'error',
+      message: findingText(finding),
+      source: finding.code,
+      actions: (finding.fixes || []).map(fixAction),
+      renderMessage() {
+        const box = document.createElement('span');
+        box.className = 'finding-tip';
+        box.textContent = findingText(finding) + ' ';
+        if (finding.code) {
+          const link = document.createElement('a');
+          link.href = codesPage + '#' + encodeURIComponent(finding.code);
+          link.target = '_blank';
+          link.rel = 'noopener';
+          link.textContent = finding.code;
+          box.append(link);
+        }
+        return box;
+      },
+    };
+  });
+  view.dispatch(setDiagnostics(view.state, diagnostics));
+}
+
+// Selects a finding's field (or the place of a missing one) and focuses the editor.
+export function selectFinding(view, finding, asBytes) {
+  const {from, to} = findingRange(view.state.doc, finding, asBytes);
+  view.dispatch({selection: {anchor: from, head: to}, scrollIntoView: true});
+  view.focus();
+}
+
+export function jumpTo(view, line, column) {
+  const at = offsetAt(view.state.doc, line, column);
+  view.dispatch({selection: {anchor: at}, scrollIntoView: true});
+  view.focus();
+}
+
+const completionTypes = {command: 'keyword', keyword: 'keyword', name: 'variable'};
+
+// The marks and tips: errors, warnings and notes apart, by the line's style as
+// well as its colour.
+const pageTheme = EditorView.theme({
+  '&': {height: '100%', fontSize: '0.9rem', backgroundColor: '#fff'},
+  '&.cm-focused': {outline: '3px solid #ffbf47', outlineOffset: '2px'},
+  '.cm-scroller': {fontFamily: 'ui-monospace, "DejaVu Sans Mono", Menlo, Consolas, monospace'},
+  '.cm-lintRange-error': {backgroundImage: 'none', textDecoration: 'underline wavy #a3111c',
+                          backgroundColor: '#fde4e4'},
+  '.cm-lintRange-warning': {backgroundImage: 'none', textDecoration: 'underline wavy #7a4a00',
+                            backgroundColor: '#fff1c9'},
+  '.cm-lintRange-info': {backgroundImage: 'none', textDecoration: 'underline dotted #2f5d50'},
+  // Gutter markers drawn by the style alone (the usual ones are images in data: addresses).
+  '.cm-lint-marker': {content: 'normal', display: 'inline-block', width: '0.7em', height: '0.7em',
+                      margin: '0.25em 0.15em', boxSizing: 'border-box'},
+  '.cm-lint-marker-error': {backgroundColor: '#a3111c', borderRadius: '50%'},
+  '.cm-lint-marker-warning': {backgroundColor: '#d99a00', transform: 'rotate(45deg) scale(0.85)'},
+  '.cm-lint-marker-info': {border: '2px solid #2f5d50', borderRadius: '50%'},
+  '.cm-tooltip': {fontFamily: 'system-ui, sans-serif', maxWidth: '32rem'},
+  '.hover-tip': {padding: '0.3rem 0.5rem', whiteSpace: 'pre-wrap'},
+  '.finding-tip a': {fontFamily: 'ui-monospace, "DejaVu Sans Mono", monospace', color: '#1c4f9c'},
+});
+
+// Mounts the editor in a shadow root of `host`: its styles then go into a
+// style sheet of their own, which the page's Content Security Policy allows,
+// where a <style> element would need 'unsafe-inline'.
+// `services.complete(line, column)` and `services.hover(line, column)` answer
+// the engine's items and hover (promises); `services.changed(view)` hears of
+// every change of the text.
+export function createEditor(host, services, text) {
+  const root = host.attachShadow({mode: 'open'});
+  const parent = document.createElement('div');
+  parent.style.height = '100%';
+  root.append(parent);
+  const completionSource = async (context) => {
+    const word = context.matchBefore(/[^\s";]*/);
+    const line = context.state.doc.lineAt(context.pos);
+    const items = await services.complete(line.number, context.pos - line.from + 1);
+    if (!items || items.length === 0) return null;
+    const from = items[0].from_column ? line.from + items[0].from_column - 1 : word.from;
+    return {
+      from,
+      options: items.map((item) => ({
+        label: item.label,
+        detail: item.detail || undefined,
+        info: item.info || undefined,
+        type: completionTypes[item.kind] || 'text',
+      })),
+      validFor: /^[^\s";]*$/,
+    };
+  };
+  const hover = hoverTooltip(async (view, pos) => {
+    const line = view.state.doc.lineAt(pos);
+    const answer = await services.hover(line.number, pos - line.from + 1);
+    if (!answer || !answer.text) return null;
+    return {
+      pos: offsetAt(view.state.doc, answer.line, answer.utf16_column),
+      end: offsetAt(view.state.doc, answer.line, answer.end_utf16_column),
+      create() {
+        const dom = document.createElement('div');
+        dom.className = 'hover-tip';
+        dom.textContent = answer.text;
+        return {dom};
+      },
+    };
+  });
+  return new EditorView({
+    parent,
+    root,
+    state: EditorState.create({
+      doc: text,
+      extensions: [
+        pageTheme,
+        lineNumbers(),
+        highlightActiveLineGutter(),
+        highlightSpecialChars(),
+        history(),
+        drawSelection(),
+        highlightActiveLine(),
+        lintGutter(),
+        autocompletion({override: [completionSource], activateOnTyping: true}),
+        hover,
+        keymap.of([...completionKeymap, ...lintKeymap, ...historyKeymap, ...defaultKeymap]),
+        EditorView.contentAttributes.of({
+          'aria-label': 'Orders', 'spellcheck': 'false', 'autocapitalize': 'off', 'autocorrect': 'off',
+        }),
+        EditorView.updateListener.of((update) => {
+          if (update.docChanged) services.changed(update.view);
+        }),
+      ],
+    }),
+  });
+}

@@ -1,0 +1,295 @@
+// The orders page: the editor, checked by the engine in a Web Worker on every
+// change, with the game, the file, the findings, the outline, the annotated
+// copy and the check link around it. Every text from the orders or the data
+// is put into the page as text (textContent), never as markup.
+import {EngineClient} from './protocol.js';
+import {ApiClient} from './apiclient.js';
+import {createEditor, showFindings, selectFinding, jumpTo, findingText} from './editor.js';
+import {readFileBytes, textBytes, bytesAsText, bytesToBase64, base64ToBytes} from './orderstext.js';
+
+const codesPage = 'codes.html';
+const $ = (id) => document.getElementById(id);
+const gameSelect = $('game');
+const status = $('status');
+
+// The page's state: the orders are checked as bytes (a file that is not
+// UTF-8) or as UTF-8 text; `shown` is the last check put on the page.
+const orders = {asBytes: false, fileName: ''};
+let client = null;
+let live = true;  // checks run on every change (not with the server's API)
+let editor = null;
+let shown = null;
+let version = 0;
+let checking = false;
+let again = false;
+
+function say(text, fault) {
+  if (status.textContent !== text) status.textContent = text;
+  status.classList.toggle('fault', Boolean(fault));
+}
+
+function plural(count, word) {
+  return count + ' ' + word + (count === 1 ? '' : 's');
+}
+
+function game() {
+  return Number(gameSelect.value) || 1;
+}
+
+// The orders' bytes; text the file's encoding cannot hold turns the orders into UTF-8.
+function currentBytes() {
+  const text = editor.state.doc.toString();
+  const bytes = textBytes(text, orders.asBytes);
+  if (bytes !== null) return bytes;
+  setBytesMode(false);
+  return textBytes(text, false);
+}
+
+function setBytesMode(asBytes) {
+  orders.asBytes = asBytes;
+  $('encoding-note').hidden = !asBytes;
+}
+
+function renderFindings(findings) {
+  const list = $('findings');
+  const items = findings.map((finding) => {
+    const item = document.createElement('li');
+    item.className = finding.severity;
+    const button = document.createElement('button');
+    button.type = 'button';
+    button.className = 'finding';
+    const column = orders.asBytes ? finding.column : finding.utf16_column;
+    button.textContent = 'Line ' + finding.line + ', column ' + column + ': ' + finding.severity + ': ' +
+        findingText(finding);
+    button.addEventListener('click', () => selectFinding(editor, finding, orders.asBytes));
+    item.append(button);
+    if (finding.code) {
+      const link = document.createElement('a');
+      link.href = codesPage + '#' + encodeURIComponent(finding.code);
+      link.textContent = finding.code;
+      link.setAttribute('aria-label', 'About ' + finding.code);
+      item.append(link);
+    }
+    return item;
+  });
+  list.replaceChildren(...items);
+  $('no-findings').hidden = findings.length > 0;
+}
+
+function renderOutline(entries) {
+  const list = $('outline');
+  const item = (entry) => {
+    const element = document.createElement('li');
+    const button = document.createElement('button');
+    button.type = 'button';
+    button.textContent = entry.name + (entry.detail ? ' — ' + entry.detail : '');
+    button.addEventListener('click', () => jumpTo(editor, entry.line, entry.utf16_column || 1));
+    element.append(button);
+    if (entry.children && entry.children.length > 0) {
+      const inner = document.createElement('ul');
+      inner.append(...entry.children.map(item));
+      element.append(inner);
+    }
+    return element;
+  };
+  list.replaceChildren(...entries.map(item));
+  $('outline-area').hidden = entries.length === 0;
+}
+
+function renderAnnotated() {
+  if (!$('annotated-box').open || shown === null) return;
+  const bytes = shown.annotated;
+  $('annotated').textContent = shown.asBytes ? bytesAsText(bytes) : new TextDecoder().decode(bytes);
+}
+
+function show(result, asBytes) {
+  shown = {annotated: result.annotated, asBytes};
+  showFindings(editor, result.findings, asBytes, codesPage);
+  const counts = plural(result.errors, 'error') + ', ' + plural(result.warnings, 'warning');
+  $('counts').textContent = '(' + counts + ')';
+  renderFindings(result.findings);
+  renderOutline(result.outline || []);
+  renderAnnotated();
+  $('download').disabled = !result.checked;  // the copy of a check that stopped early is incomplete
+  if (!result.checked) {
+    say('The check stopped early: ' + result.reason, true);
+  } else {
+    say('Checked: ' + counts + '.');
+  }
+}
+
+// One check at a time; changes made meanwhile are checked when it answers.
+async function check() {
+  if (client === null || editor === null) return;
+  if (checking) {
+    again = true;
+    return;
+  }
+  checking = true;
+  const asked = version;
+  const asBytes = orders.asBytes;
+  try {
+    const result = await client.check(currentBytes(), game());
+    if (asked === version) show(result, asBytes);
+  } catch (fault) {
+    say('The check failed: ' + fault.message, true);
+  } finally {
+    checking = false;
+  }
+  if (again || asked !== version) {
+    again = false;
+    if (live) check();
+  }
+}
+
+const services = {
+  changed() {
+    version++;
+    if (live) check();
+  },
+  complete(line, column) {
+    return client === null ? [] : client.complete(currentBytes(), game(), line, column).catch(() => []);
+  },
+  hover(line, column) {
+    return client === null ? null : client.hover(currentBytes(), game(), line, column).catch(() => null);
+  },
+};
+
+function setOrders(text, asBytes) {
+  setBytesMode(asBytes);
+  editor.dispatch({changes: {from: 0, to: editor.state.doc.length, insert: text}});
+}
+
+async function openFile(file) {
+  const bytes = new Uint8Array(await file.arrayBuffer());
+  const read = readFileBytes(bytes);
+  orders.fileName = file.name;
+  setOrders(read.text, read.asBytes);
+  say('The file ' + file.name + ' is in the editor.');
+}
+
+function download() {
+  if (shown === null) return;
+  const blob = new Blob([shown.annotated], {type: 'text/plain'});
+  const link = document.createElement('a');
+  link.href = URL.createObjectURL(blob);
+  const base = orders.fileName ? orders.fileName.replace(/\.[^.]*$/, '') : 'orders';
+  link.download = base + '.checked.txt';
+  document.body.append(link);
+  link.click();
+  link.remove();
+  setTimeout(() => URL.revokeObjectURL(link.href), 10000);
+  say('The annotated copy was downloaded as ' + link.download + '.');
+}
+
+// The check as a link: game and orders in the fragment, which browsers never send.
+function shareLink() {
+  const parameters = new URLSearchParams();
+  parameters.set('game', String(game()));
+  if (orders.asBytes) {
+    parameters.set('bytes', bytesToBase64(currentBytes()));
+  } else {
+    parameters.set('orders', editor.state.doc.toString());
+  }
+  return location.origin + location.pathname + '#' + parameters.toString();
+}
+
+async function copyLink() {
+  const link = shareLink();
+  $('link').value = link;
+  $('link-field').hidden = false;
+  try {
+    await navigator.clipboard.writeText(link);
+    say('The link is copied. Whoever opens it sees this check.');
+  } catch (refused) {
+    $('link').focus();
+    $('link').select();
+    say('Copy the selected link (the browser did not allow copying it for you).');
+  }
+}
+
+// The game and orders of a check link: {game, text, asBytes}.
+function readFragment() {
+  const parameters = new URLSearchParams(location.hash.slice(1));
+  const wanted = {game: parameters.get('game'), text: '', asBytes: false};
+  if (parameters.has('bytes')) {
+    try {
+      wanted.text = bytesAsText(base64ToBytes(parameters.get('bytes')));
+      wanted.asBytes = true;
+    } catch (damaged) {
+      wanted.text = '';
+    }
+  } else if (parameters.has('orders')) {
+    wanted.text = parameters.get('orders');
+  }
+  return wanted;
+}
+
+function fillGames(worlds, wanted) {
+  const numbers = [];
+  for (const world of worlds) {
+    for (const number of world.games) {
+      const option = document.createElement('option');
+      option.value = String(number);
+      option.textContent = 'Game ' + number + ' (' + (world.name || 'world ' + world.number) + ')';
+      gameSelect.append(option);
+      numbers.push(number);
+    }
+  }
+  const fallback = numbers.includes(1) || numbers.length === 0 ? 1 : numbers[0];
+  const chosen = /^\d+$/.test(wanted || '') ? Number(wanted) : fallback;
+  if (!numbers.includes(chosen)) {
+    const option = document.createElement('option');
+    option.value = String(chosen);
+    option.textContent = 'Game ' + chosen + ' (no world of this data)';
+    gameSelect.prepend(option);
+  }
+  gameSelect.value = String(chosen);
+}
+
+function startClient() {
+  if (typeof WebAssembly === 'object' && typeof Worker === 'function') {
+    return new EngineClient(new Worker('worker.js'));
+  }
+  live = false;
+  $('check').hidden = false;
+  return new ApiClient();
+}
+
+async function start() {
+  const wanted = readFragment();
+  editor = createEditor($('editor'), services, wanted.text);
+  setBytesMode(wanted.asBytes);
+  client = startClient();
+  try {
+    if (live) {
+      const response = await fetch('syntax.dat', {credentials: 'omit'});
+      if (!response.ok) throw new Error('the game data (syntax.dat) could not be fetched: ' + response.status);
+      await client.load(new Uint8Array(await response.arrayBuffer()));
+    }
+    fillGames(await client.worlds(), wanted.game);
+  } catch (fault) {
+    client = null;
+    say('The checker could not start: ' + fault.message, true);
+    return;
+  }
+  say(live ? 'Ready: your orders are checked as you type.' : 'Ready: press Check to check your orders.');
+  check();
+}
+
+$('file').addEventListener('change', () => {
+  if ($('file').files[0]) openFile($('file').files[0]);
+});
+document.addEventListener('dragover', (event) => event.preventDefault());
+document.addEventListener('drop', (event) => {
+  event.preventDefault();
+  const file = event.dataTransfer && event.dataTransfer.files[0];
+  if (file) openFile(file);
+});
+gameSelect.addEventListener('change', () => check());
+$('check').addEventListener('click', () => check());
+$('download').addEventListener('click', download);
+$('copy-link').addEventListener('click', copyLink);
+$('annotated-box').addEventListener('toggle', renderAnnotated);
+
+start();
