@@ -229,6 +229,7 @@ function fillGames(worlds, wanted) {
   const numbers = [];
   for (const world of worlds) {
     for (const number of world.games) {
+      if (numbers.includes(number)) continue;  // the first world that lists a game is its world
       const option = document.createElement('option');
       option.value = String(number);
       option.textContent = 'Game ' + number + ' (' + (world.name || 'world ' + world.number) + ')';
