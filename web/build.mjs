@@ -20,7 +20,7 @@ if (!outDir || !codesFile) {
 }
 fs.mkdirSync(outDir, {recursive: true});
 
-const bundles = [['src/main.js', 'page.js'], ['src/worker.js', 'worker.js']];
+const bundles = [['src/boot.js', 'boot.js'], ['src/main.js', 'page.js'], ['src/worker.js', 'worker.js']];
 for (const [source, target] of bundles) {
   await esbuild.build({
     entryPoints: [path.join(here, source)],

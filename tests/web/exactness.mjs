@@ -106,7 +106,7 @@ function compare(name, bytes, game, archive) {
       return;
     }
   }
-  const result = engine.check(bytes, game);
+  const result = engine.check(bytes, game, true);
   const json = spawnSync(vyrcheck, [...common, '--format', 'json', '-'], {input: bytes});
   const outDir = fs.mkdtempSync(path.join(tmp, 'annotated-'));
   spawnSync(vyrcheck, [...common, '--format', 'annotated', '--out-dir', outDir, '-'], {input: bytes});

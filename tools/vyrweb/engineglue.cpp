@@ -3,7 +3,8 @@
 //
 // The worker makes a session, copies its input (an archive's bytes or the
 // orders) into the session's input area, calls one function and reads the
-// session's answer: a JSON text, and for a check the annotated copy as bytes.
+// session's answer: a JSON text, and for a check the annotated copy as bytes
+// when it was asked for.
 // Both stay valid until the next call on the session. Every function answers
 // 1, or 0 when it could not do its work (the answer then says why, as
 // {"error":"..."}). Positions are 1-based; columns count UTF-16 code units,
@@ -141,9 +142,11 @@ int listWorlds(VYRWEB& session) {
   return 1;
 }
 
-int checkOrders(VYRWEB& session, int gameNo) {
+int checkOrders(VYRWEB& session, int gameNo, int annotated) {
   if (SYNTAX::gameData() == nullptr) return session.fail("no game data is loaded");
-  CHECKRESULT result = checkOrdersText(session.inputText(), gameNo);
+  CHECKOPTIONS options;
+  options.annotated = annotated;
+  CHECKRESULT result = checkOrdersText(session.inputText(), gameNo, options);
   std::string& text = session.answer();
   text = result.checked ? "{\"checked\":true" : "{\"checked\":false";
   text += ",\"reason\":";
@@ -192,9 +195,10 @@ EMSCRIPTEN_KEEPALIVE int vyrweb_annotated_size(VYRWEB* session) {
 // The input is a data archive's bytes; the data loaded before is replaced.
 EMSCRIPTEN_KEEPALIVE int vyrweb_load(VYRWEB* session) { return vyr::loadArchive(*session); }
 EMSCRIPTEN_KEEPALIVE int vyrweb_worlds(VYRWEB* session) { return vyr::listWorlds(*session); }
-// The input is the orders, checked as VyrSyn checks standard input.
-EMSCRIPTEN_KEEPALIVE int vyrweb_check(VYRWEB* session, int gameNo) {
-  return vyr::checkOrders(*session, gameNo);
+// The input is the orders, checked as VyrSyn checks standard input; the
+// annotated copy is made when `annotated` is 1 (it is empty otherwise).
+EMSCRIPTEN_KEEPALIVE int vyrweb_check(VYRWEB* session, int gameNo, int annotated) {
+  return vyr::checkOrders(*session, gameNo, annotated);
 }
 // The input is the orders; the place is a 1-based line and UTF-16 column.
 EMSCRIPTEN_KEEPALIVE int vyrweb_complete(VYRWEB* session, int /*gameNo*/, int /*line*/, int /*column*/) {

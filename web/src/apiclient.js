@@ -20,7 +20,7 @@ export class ApiClient {
   async worlds() {
     return (await ask('api/worlds')).worlds;
   }
-  async check(bytes, game) {
+  async check(bytes, game) {  // the server always makes the annotated copy
     const answer = await ask('api/check', {
       method: 'POST',
       headers: {'Content-Type': 'application/json'},

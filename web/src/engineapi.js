@@ -37,10 +37,10 @@ export function engineOver(module) {
       return answer(module._vyrweb_worlds(session)).worlds;
     },
     // Checks the orders (bytes) for a game: counts, findings and the outline,
-    // with the annotated copy as bytes in `annotated`.
-    check(bytes, game) {
+    // with the annotated copy as bytes in `annotated` (empty unless `withCopy`).
+    check(bytes, game, withCopy) {
       put(bytes);
-      const result = answer(module._vyrweb_check(session, game));
+      const result = answer(module._vyrweb_check(session, game, withCopy ? 1 : 0));
       result.annotated = annotated();
       return result;
     },

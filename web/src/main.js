@@ -2,7 +2,6 @@
 // change, with the game, the file, the findings, the outline, the annotated
 // copy and the check link around it. Every text from the orders or the data
 // is put into the page as text (textContent), never as markup.
-import {EngineClient} from './protocol.js';
 import {ApiClient} from './apiclient.js';
 import {createEditor, showFindings, selectFinding, jumpTo, findingText} from './editor.js';
 import {readFileBytes, textBytes, bytesAsText, bytesToBase64, base64ToBytes} from './orderstext.js';
@@ -13,12 +12,11 @@ const gameSelect = $('game');
 const status = $('status');
 
 // The page's state: the orders are checked as bytes (a file that is not
-// UTF-8) or as UTF-8 text; `shown` is the last check put on the page.
+// UTF-8) or as UTF-8 text.
 const orders = {asBytes: false, fileName: ''};
 let client = null;
 let live = true;  // checks run on every change (not with the server's API)
 let editor = null;
-let shown = null;
 let version = 0;
 let checking = false;
 let again = false;
@@ -96,20 +94,23 @@ function renderOutline(entries) {
   $('outline-area').hidden = entries.length === 0;
 }
 
-function renderAnnotated() {
-  if (!$('annotated-box').open || shown === null) return;
-  const bytes = shown.annotated;
-  $('annotated').textContent = shown.asBytes ? bytesAsText(bytes) : new TextDecoder().decode(bytes);
+// The annotated copy is made only while it is shown, and for a download.
+function wantsCopy() {
+  return $('annotated-box').open;
 }
 
-function show(result, asBytes) {
-  shown = {annotated: result.annotated, asBytes};
+function renderAnnotated(result, asBytes) {
+  const bytes = result.annotated;
+  $('annotated').textContent = asBytes ? bytesAsText(bytes) : new TextDecoder().decode(bytes);
+}
+
+function show(result, asBytes, withCopy) {
   showFindings(editor, result.findings, asBytes, codesPage);
   const counts = plural(result.errors, 'error') + ', ' + plural(result.warnings, 'warning');
   $('counts').textContent = '(' + counts + ')';
   renderFindings(result.findings);
   renderOutline(result.outline || []);
-  renderAnnotated();
+  if (withCopy) renderAnnotated(result, asBytes);
   $('download').disabled = !result.checked;  // the copy of a check that stopped early is incomplete
   if (!result.checked) {
     say('The check stopped early: ' + result.reason, true);
@@ -128,9 +129,10 @@ async function check() {
   checking = true;
   const asked = version;
   const asBytes = orders.asBytes;
+  const withCopy = wantsCopy();
   try {
-    const result = await client.check(currentBytes(), game());
-    if (asked === version) show(result, asBytes);
+    const result = await client.check(currentBytes(), game(), withCopy);
+    if (asked === version) show(result, asBytes, withCopy);
   } catch (fault) {
     say('The check failed: ' + fault.message, true);
   } finally {
@@ -168,9 +170,20 @@ async function openFile(file) {
   say('The file ' + file.name + ' is in the editor.');
 }
 
-function download() {
-  if (shown === null) return;
-  const blob = new Blob([shown.annotated], {type: 'text/plain'});
+async function download() {
+  if (client === null) return;
+  let result;
+  try {
+    result = await client.check(currentBytes(), game(), true);
+  } catch (fault) {
+    say('The check failed: ' + fault.message, true);
+    return;
+  }
+  if (!result.checked) {
+    say('The check stopped early, so there is no annotated copy: ' + result.reason, true);
+    return;
+  }
+  const blob = new Blob([result.annotated], {type: 'text/plain'});
   const link = document.createElement('a');
   link.href = URL.createObjectURL(blob);
   const base = orders.fileName ? orders.fileName.replace(/\.[^.]*$/, '') : 'orders';
@@ -248,27 +261,23 @@ function fillGames(worlds, wanted) {
   gameSelect.value = String(chosen);
 }
 
+// The checker boot.js started, or the server's API where it could not start one.
 function startClient() {
-  if (typeof WebAssembly === 'object' && typeof Worker === 'function') {
-    return new EngineClient(new Worker('worker.js'));
-  }
+  if (window.vyrChecker) return window.vyrChecker;
   live = false;
   $('check').hidden = false;
-  return new ApiClient();
+  const api = new ApiClient();
+  return {client: api, worlds: api.worlds()};
 }
 
 async function start() {
   const wanted = readFragment();
+  const started = startClient();
+  client = started.client;
   editor = createEditor($('editor'), services, wanted.text);
   setBytesMode(wanted.asBytes);
-  client = startClient();
   try {
-    if (live) {
-      const response = await fetch('syntax.dat', {credentials: 'omit'});
-      if (!response.ok) throw new Error('the game data (syntax.dat) could not be fetched: ' + response.status);
-      await client.load(new Uint8Array(await response.arrayBuffer()));
-    }
-    fillGames(await client.worlds(), wanted.game);
+    fillGames(await started.worlds, wanted.game);
   } catch (fault) {
     client = null;
     say('The checker could not start: ' + fault.message, true);
@@ -291,6 +300,8 @@ gameSelect.addEventListener('change', () => check());
 $('check').addEventListener('click', () => check());
 $('download').addEventListener('click', download);
 $('copy-link').addEventListener('click', copyLink);
-$('annotated-box').addEventListener('toggle', renderAnnotated);
+$('annotated-box').addEventListener('toggle', () => {
+  if (wantsCopy()) check();
+});
 
 start();

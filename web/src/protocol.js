@@ -3,9 +3,9 @@
 //
 //   {id, kind: 'load', bytes}                          -> {loaded: true}
 //   {id, kind: 'worlds'}                               -> [{number, name, games: [N...]}...]
-//   {id, kind: 'check', bytes, game}                   -> {checked, reason, errors, warnings,
+//   {id, kind: 'check', bytes, game, annotated}        -> {checked, reason, errors, warnings,
 //                                                          findings: [FINDING...], outline: [ENTRY...],
-//                                                          annotated: Uint8Array}
+//                                                          annotated: Uint8Array (empty unless asked)}
 //   {id, kind: 'complete', bytes, game, line, column}  -> [ITEM...]
 //   {id, kind: 'hover', bytes, game, line, column}     -> HOVER or null
 //
@@ -61,8 +61,8 @@ export class EngineClient {
   worlds() {
     return this.ask('worlds', {});
   }
-  check(bytes, game) {
-    return this.ask('check', {bytes, game});
+  check(bytes, game, annotated) {
+    return this.ask('check', {bytes, game, annotated: Boolean(annotated)});
   }
   complete(bytes, game, line, column) {
     return this.ask('complete', {bytes, game, line, column});
@@ -79,7 +79,7 @@ export function serveRequests(scope, ready) {
   const handlers = {
     load: (engine, message) => engine.load(message.bytes),
     worlds: (engine) => engine.worlds(),
-    check: (engine, message) => engine.check(message.bytes, message.game),
+    check: (engine, message) => engine.check(message.bytes, message.game, message.annotated),
     complete: (engine, message) => engine.complete(message.bytes, message.game, message.line, message.column),
     hover: (engine, message) => engine.hover(message.bytes, message.game, message.line, message.column),
   };

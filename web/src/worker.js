@@ -43,7 +43,7 @@ const guardedEngine = {
     return answer;
   }),
   worlds: () => guarded((current) => current.worlds()),
-  check: (bytes, game) => guarded((current) => current.check(bytes, game)),
+  check: (bytes, game, annotated) => guarded((current) => current.check(bytes, game, annotated)),
   complete: (bytes, game, line, column) => guarded((current) => current.complete(bytes, game, line, column)),
   hover: (bytes, game, line, column) => guarded((current) => current.hover(bytes, game, line, column)),
 };

@@ -1,0 +1,165 @@
+// The orders page's speed and size, in Debian's chromium, headless: the time
+// from a keystroke to the marks updated for orders of 300 and 3,000 lines,
+// the time from the page's start to its first check on loopback, and the
+// bytes the page transfers, plain and compressed.
+//
+//   node bench/web_page.js [SITE_DIR] [--keys N] [--loads N]
+//
+// SITE_DIR defaults to build/web; playwright-core comes from the browser
+// test's packages (`npm ci` in tests/web/browser). A keystroke is timed from
+// its keydown event to the page's status line showing the new counts (the
+// marks are set just before it), and to the next animation frame after that
+// (the marks drawn). Each keystroke adds or takes away an error, so that every
+// one changes what is shown.
+'use strict';
+
+const path = require('path');
+const fs = require('fs');
+const http = require('http');
+const zlib = require('zlib');
+const {execFileSync} = require('child_process');
+
+const root = path.resolve(__dirname, '..');
+const {chromium} = require(path.join(root, 'tests/web/browser/node_modules/playwright-core'));
+const argv = process.argv.slice(2);
+const option = (name, fallback) => (argv.includes(name) ? Number(argv[argv.indexOf(name) + 1]) : fallback);
+const site = path.resolve(argv.find((arg, i) => !arg.startsWith('--') && !argv[i - 1]?.startsWith('--')) ||
+                          path.join(root, 'build/web'));
+const keys = option('--keys', 41);
+const loads = option('--loads', 11);
+
+const types = {'.html': 'text/html; charset=utf-8', '.css': 'text/css', '.js': 'text/javascript',
+               '.wasm': 'application/wasm', '.dat': 'application/octet-stream', '.svg': 'image/svg+xml'};
+
+function serve() {
+  const server = http.createServer((request, response) => {
+    const name = new URL(request.url, 'http://x').pathname.replace(/^\/$/, '/index.html');
+    const file = path.join(site, path.normalize(name));
+    if (!file.startsWith(site + path.sep) || !fs.existsSync(file)) {
+      response.writeHead(404);
+      response.end();
+      return;
+    }
+    response.writeHead(200, {'Content-Type': types[path.extname(file)] || 'application/octet-stream',
+                             'Cache-Control': 'no-store'});
+    response.end(fs.readFileSync(file));
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () =>
+    resolve({server, base: 'http://127.0.0.1:' + server.address().port + '/'})));
+}
+
+function quantile(values, q) {
+  const sorted = [...values].sort((a, b) => a - b);
+  return sorted[Math.min(sorted.length - 1, Math.floor(q * sorted.length))];
+}
+
+const ms = (value) => value.toFixed(1) + ' ms';
+
+// Installed before the page's own script: notes when the status line changes.
+function watchStatus() {
+  window.vyrBench = {changes: [], keys: []};
+  document.addEventListener('keydown', (event) => window.vyrBench.keys.push(event.timeStamp), true);
+  new MutationObserver(() => {
+    const status = document.getElementById('status');
+    if (!status) return;
+    const at = performance.now();
+    const text = status.textContent;
+    requestAnimationFrame(() => window.vyrBench.changes.push({text, at, frame: performance.now()}));
+  }).observe(document, {subtree: true, childList: true, characterData: true});
+}
+
+async function firstCheck(context, base) {
+  const times = [];
+  for (let i = 0; i < loads; i++) {
+    const page = await context.newPage();
+    await page.addInitScript(watchStatus);
+    await page.goto(base);
+    await page.waitForFunction(() => window.vyrBench.changes.some((change) => change.text.startsWith('Checked')));
+    times.push(await page.evaluate(() => window.vyrBench.changes.find((c) => c.text.startsWith('Checked')).at));
+    await page.close();
+  }
+  return times;
+}
+
+async function keystrokes(context, base, lines) {
+  const orders = execFileSync('python3', [path.join(root, 'bench/generate_orders.py'), String(lines)]);
+  const page = await context.newPage();
+  await page.addInitScript(watchStatus);
+  await page.goto(base);
+  await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('Checked'));
+  await page.setInputFiles('#file', {name: 'orders.txt', mimeType: 'text/plain', buffer: orders});
+  await page.waitForFunction(() => {
+    const changes = window.vyrBench.changes.map((change) => change.text);
+    const opened = changes.findIndex((text) => text.startsWith('The file'));
+    return opened >= 0 && changes.slice(opened).some((text) => text.startsWith('Checked'));
+  });
+  await page.locator('.cm-content').focus();
+  await page.keyboard.press('Control+Home');
+  await page.keyboard.press('End');
+  await page.keyboard.press('Enter');  // an empty line under the header: 'B' there is an unknown command
+  await page.waitForTimeout(300);
+  const latencies = [];
+  const frames = [];
+  for (let i = 0; i < keys; i++) {
+    const before = await page.evaluate(() => ({changes: window.vyrBench.changes.length,
+                                               text: document.getElementById('status').textContent}));
+    await page.keyboard.press(i % 2 === 0 ? 'B' : 'Backspace');
+    await page.waitForFunction((seen) => window.vyrBench.changes.slice(seen.changes).some(
+        (change) => change.text !== seen.text && change.text.startsWith('Checked')), before);
+    const timing = await page.evaluate((seen) => {
+      const change = window.vyrBench.changes.slice(seen).find((c) => c.text.startsWith('Checked'));
+      const key = window.vyrBench.keys[window.vyrBench.keys.length - 1];
+      return {marks: change.at - key, frame: change.frame - key};
+    }, before.changes);
+    latencies.push(timing.marks);
+    frames.push(timing.frame);
+  }
+  await page.close();
+  return {latencies, frames, bytes: orders.length};
+}
+
+function transferSizes() {
+  const files = ['index.html', 'style.css', 'favicon.svg', 'boot.js', 'page.js', 'worker.js', 'vyrengine.js',
+                 'vyrengine.wasm', 'syntax.dat'];
+  const rows = files.map((name) => {
+    const bytes = fs.readFileSync(path.join(site, name));
+    return {name, plain: bytes.length, gzip: zlib.gzipSync(bytes, {level: 9}).length,
+            brotli: zlib.brotliCompressSync(bytes).length};
+  });
+  const total = (key) => rows.reduce((sum, row) => sum + row[key], 0);
+  rows.push({name: 'total', plain: total('plain'), gzip: total('gzip'), brotli: total('brotli')});
+  return rows;
+}
+
+async function main() {
+  console.log('load average: ' + fs.readFileSync('/proc/loadavg', 'utf8').split(' ').slice(0, 3).join(' '));
+  const {server, base} = await serve();
+  const browser = await chromium.launch({executablePath: '/usr/bin/chromium', headless: true,
+                                         args: ['--no-sandbox', '--disable-gpu']});
+  const context = await browser.newContext();
+  try {
+    const loadsTimes = await firstCheck(context, base);
+    console.log('first check shown after the page\'s start, ' + loads + ' loads: median ' +
+                ms(quantile(loadsTimes, 0.5)) + ', worst ' + ms(Math.max(...loadsTimes)));
+    for (const lines of [300, 3000]) {
+      const {latencies, frames, bytes} = await keystrokes(context, base, lines);
+      console.log(lines + ' lines (' + bytes + ' bytes), ' + keys + ' keystrokes: to the marks median ' +
+                  ms(quantile(latencies, 0.5)) + ', 90th ' + ms(quantile(latencies, 0.9)) + ', worst ' +
+                  ms(Math.max(...latencies)) + '; to the next frame median ' + ms(quantile(frames, 0.5)) +
+                  ', 90th ' + ms(quantile(frames, 0.9)));
+    }
+  } finally {
+    await browser.close();
+    server.close();
+  }
+  console.log('file             plain     gzip -9   brotli');
+  for (const row of transferSizes()) {
+    console.log(row.name.padEnd(16) + String(row.plain).padStart(8) + String(row.gzip).padStart(10) +
+                String(row.brotli).padStart(10));
+  }
+}
+
+main().catch((fault) => {
+  console.error(fault.stack || String(fault));
+  process.exit(1);
+});
