@@ -104,19 +104,34 @@ function renderAnnotated(result, asBytes) {
   $('annotated').textContent = asBytes ? bytesAsText(bytes) : new TextDecoder().decode(bytes);
 }
 
+// The lists below the editor are rebuilt only when what they show changed,
+// and after the marks and the counts, when the browser has time.
+let listed = '';
+const later = window.requestIdleCallback || ((task) => setTimeout(task, 0));
+
+function showLists(result, asBytes) {
+  const shown = JSON.stringify([asBytes, result.findings, result.outline]);
+  if (shown === listed) return;
+  listed = shown;
+  later(() => {
+    if (listed !== shown) return;  // a newer check came first
+    renderFindings(result.findings);
+    renderOutline(result.outline || []);
+  }, {timeout: 200});
+}
+
 function show(result, asBytes, withCopy) {
   showFindings(editor, result.findings, asBytes, codesPage);
   const counts = plural(result.errors, 'error') + ', ' + plural(result.warnings, 'warning');
   $('counts').textContent = '(' + counts + ')';
-  renderFindings(result.findings);
-  renderOutline(result.outline || []);
-  if (withCopy) renderAnnotated(result, asBytes);
   $('download').disabled = !result.checked;  // the copy of a check that stopped early is incomplete
   if (!result.checked) {
     say('The check stopped early: ' + result.reason, true);
   } else {
     say('Checked: ' + counts + '.');
   }
+  showLists(result, asBytes);
+  if (withCopy) renderAnnotated(result, asBytes);
 }
 
 // One check at a time; changes made meanwhile are checked when it answers.
