@@ -305,12 +305,16 @@ async function start() {
 $('file').addEventListener('change', () => {
   if ($('file').files[0]) openFile($('file').files[0]);
 });
+// A file dropped anywhere on the page, the editor included, becomes the orders
+// (caught before the editor, which would insert its text at the drop point).
 document.addEventListener('dragover', (event) => event.preventDefault());
 document.addEventListener('drop', (event) => {
-  event.preventDefault();
   const file = event.dataTransfer && event.dataTransfer.files[0];
-  if (file) openFile(file);
-});
+  event.preventDefault();
+  if (!file) return;
+  event.stopPropagation();
+  openFile(file);
+}, true);
 gameSelect.addEventListener('change', () => check());
 $('check').addEventListener('click', () => check());
 $('download').addEventListener('click', download);

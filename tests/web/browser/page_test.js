@@ -249,7 +249,12 @@ async function downloads(page) {
         Buffer.compare(latinSaved.bytes, vyrsynOutput(latin, 1)) === 0,
         firstDifference(latinSaved.bytes, vyrsynOutput(latin, 1)));
   check('its copy is named after the file', latinSaved.name === 'latin.checked.txt', latinSaved.name);
-  await page.click('#editor');
+  await page.click('#annotated-box summary');
+  await page.waitForFunction(() => document.getElementById('annotated').textContent.includes('#VYR'));
+  check('the annotated copy is shown as the file\'s characters',
+        await page.textContent('#annotated') === vyrsynOutput(latin, 1).toString('latin1'));
+  await page.click('#annotated-box summary');
+  await page.locator('.cm-content').focus();
   await page.keyboard.press('Control+End');
   await page.keyboard.type('BANISH Ö\n');
   const edited = Buffer.concat([latin, Buffer.from('BANISH \xD6\n', 'latin1')]);
@@ -261,14 +266,21 @@ async function downloads(page) {
 }
 
 async function checkLink(context, page, base, dialogs) {
-  await page.click('#editor');
-  await page.keyboard.press('Control+a');
-  await page.keyboard.type('BANISH 3\nSTUDY Ice\n');
+  // A file dropped onto the editor takes the place of the orders.
+  const drop = await page.evaluateHandle(() => {
+    const transfer = new DataTransfer();
+    transfer.items.add(new File(['BANISH 3\nSTUDY Ice\n'], 'dropped.txt', {type: 'text/plain'}));
+    return transfer;
+  });
+  await page.dispatchEvent('.cm-content', 'drop', {dataTransfer: drop});
+  await page.waitForFunction(() => [...document.getElementById('editor').shadowRoot.querySelectorAll('.cm-line')]
+      .map((line) => line.textContent).join('\n') === 'BANISH 3\nSTUDY Ice\n').catch(() => {});
   await page.waitForSelector('#encoding-note', {state: 'hidden'}).catch(() => {});
   await page.waitForFunction(() => /Line 2,/.test(document.getElementById('findings').textContent));
   const {link, bytes} = await editorText(page);
-  check('the check link holds the orders after #', link.startsWith(base + '#') &&
-        bytes.toString('latin1') === 'BANISH 3\nSTUDY Ice\n', link);
+  check('a file dropped onto the editor becomes the orders', bytes.toString('latin1') === 'BANISH 3\nSTUDY Ice\n',
+        JSON.stringify(bytes.toString('latin1')));
+  check('the check link holds the orders after #', link.startsWith(base + '#') && link.includes('orders='), link);
   const second = await context.newPage();
   second.on('dialog', (dialog) => {
     dialogs.push(dialog.message());
