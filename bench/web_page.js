@@ -11,6 +11,11 @@
 // marks are set just before it), and to the next animation frame after that
 // (the marks drawn). Each keystroke adds or takes away an error, so that every
 // one changes what is shown.
+//
+// Beside the wall times, which on a loaded machine mostly measure waiting for
+// a core, a trace gives the processor time of the page's main thread and of
+// its worker over one load up to the first check, and per keystroke (the
+// completion asked on each included), with keystrokes 150 ms apart.
 'use strict';
 
 const path = require('path');
@@ -68,6 +73,33 @@ function watchStatus() {
   }).observe(document, {subtree: true, childList: true, characterData: true});
 }
 
+// The processor time (ms) of the page's main thread and its worker in a trace.
+function threadTimes(file) {
+  const events = JSON.parse(fs.readFileSync(file, 'utf8')).traceEvents;
+  const names = new Map();
+  for (const event of events) {
+    if (event.name === 'thread_name') names.set(event.pid + ':' + event.tid, event.args.name);
+  }
+  const times = {main: 0, worker: 0};
+  for (const event of events) {
+    if (event.ph !== 'X' || event.name !== 'RunTask') continue;
+    const thread = names.get(event.pid + ':' + event.tid);
+    if (thread === 'CrRendererMain') times.main += (event.tdur || 0) / 1000;
+    if (thread === 'DedicatedWorker thread') times.worker += (event.tdur || 0) / 1000;
+  }
+  return times;
+}
+
+async function traced(browser, page, work) {
+  const file = path.join(require('os').tmpdir(), 'vyrweb-trace-' + process.pid + '.json');
+  await browser.startTracing(page, {path: file, categories: ['disabled-by-default-devtools.timeline']});
+  await work();
+  await browser.stopTracing();
+  const times = threadTimes(file);
+  fs.rmSync(file, {force: true});
+  return times;
+}
+
 async function firstCheck(context, base) {
   const times = [];
   for (let i = 0; i < loads; i++) {
@@ -81,7 +113,17 @@ async function firstCheck(context, base) {
   return times;
 }
 
-async function keystrokes(context, base, lines) {
+async function firstCheckCpu(browser, context, base) {
+  const page = await context.newPage();
+  const times = await traced(browser, page, async () => {
+    await page.goto(base);
+    await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('Checked'));
+  });
+  await page.close();
+  return times;
+}
+
+async function keystrokes(browser, context, base, lines) {
   const orders = execFileSync('python3', [path.join(root, 'bench/generate_orders.py'), String(lines)]);
   const page = await context.newPage();
   await page.addInitScript(watchStatus);
@@ -114,8 +156,16 @@ async function keystrokes(context, base, lines) {
     latencies.push(timing.marks);
     frames.push(timing.frame);
   }
+  // The processor time: keystrokes a fixed time apart, nothing of this
+  // script's running in the page meanwhile.
+  const cpu = await traced(browser, page, async () => {
+    for (let i = 0; i < keys; i++) {
+      await page.keyboard.press(i % 2 === 0 ? 'B' : 'Backspace');
+      await page.waitForTimeout(150);
+    }
+  });
   await page.close();
-  return {latencies, frames, bytes: orders.length};
+  return {latencies, frames, bytes: orders.length, cpu};
 }
 
 function transferSizes() {
@@ -141,12 +191,17 @@ async function main() {
     const loadsTimes = await firstCheck(context, base);
     console.log('first check shown after the page\'s start, ' + loads + ' loads: median ' +
                 ms(quantile(loadsTimes, 0.5)) + ', worst ' + ms(Math.max(...loadsTimes)));
+    const loadCpu = await firstCheckCpu(browser, context, base);
+    console.log('  processor time up to it (one traced load): main thread ' + ms(loadCpu.main) + ', worker ' +
+                ms(loadCpu.worker));
     for (const lines of [300, 3000]) {
-      const {latencies, frames, bytes} = await keystrokes(context, base, lines);
+      const {latencies, frames, bytes, cpu} = await keystrokes(browser, context, base, lines);
       console.log(lines + ' lines (' + bytes + ' bytes), ' + keys + ' keystrokes: to the marks median ' +
                   ms(quantile(latencies, 0.5)) + ', 90th ' + ms(quantile(latencies, 0.9)) + ', worst ' +
                   ms(Math.max(...latencies)) + '; to the next frame median ' + ms(quantile(frames, 0.5)) +
                   ', 90th ' + ms(quantile(frames, 0.9)));
+      console.log('  processor time per keystroke: main thread ' + ms(cpu.main / keys) + ', worker ' +
+                  ms(cpu.worker / keys));
     }
   } finally {
     await browser.close();

@@ -34,13 +34,19 @@ function game() {
   return Number(gameSelect.value) || 1;
 }
 
-// The orders' bytes; text the file's encoding cannot hold turns the orders into UTF-8.
+// The orders' bytes, made once for each version of the text; text the file's
+// encoding cannot hold turns the orders into UTF-8.
+let encoded = {version: -1, asBytes: false, bytes: null};
 function currentBytes() {
+  if (encoded.version === version && encoded.asBytes === orders.asBytes) return encoded.bytes;
   const text = editor.state.doc.toString();
-  const bytes = textBytes(text, orders.asBytes);
-  if (bytes !== null) return bytes;
-  setBytesMode(false);
-  return textBytes(text, false);
+  let bytes = textBytes(text, orders.asBytes);
+  if (bytes === null) {
+    setBytesMode(false);
+    bytes = textBytes(text, false);
+  }
+  encoded = {version, asBytes: orders.asBytes, bytes};
+  return bytes;
 }
 
 function setBytesMode(asBytes) {
