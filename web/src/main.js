@@ -31,7 +31,7 @@ function plural(count, word) {
 }
 
 function game() {
-  return Number(gameSelect.value) || 1;
+  return gameSelect.value === '' ? 1 : Number(gameSelect.value);
 }
 
 // The orders' bytes, made once for each version of the text; text the file's
@@ -54,7 +54,7 @@ function setBytesMode(asBytes) {
   $('encoding-note').hidden = !asBytes;
 }
 
-function renderFindings(findings) {
+function renderFindings(findings, asBytes) {
   const list = $('findings');
   const items = findings.map((finding) => {
     const item = document.createElement('li');
@@ -62,10 +62,10 @@ function renderFindings(findings) {
     const button = document.createElement('button');
     button.type = 'button';
     button.className = 'finding';
-    const column = orders.asBytes ? finding.column : finding.utf16_column;
+    const column = asBytes ? finding.column : finding.char_column;  // as the player counts them
     button.textContent = 'Line ' + finding.line + ', column ' + column + ': ' + finding.severity + ': ' +
         findingText(finding);
-    button.addEventListener('click', () => selectFinding(editor, finding, orders.asBytes));
+    button.addEventListener('click', () => selectFinding(editor, finding, asBytes));
     item.append(button);
     if (finding.code) {
       const link = document.createElement('a');
@@ -121,7 +121,7 @@ function showLists(result, asBytes) {
   listed = shown;
   later(() => {
     if (listed !== shown) return;  // a newer check came first
-    renderFindings(result.findings);
+    renderFindings(result.findings, asBytes);
     renderOutline(result.outline || []);
   }, {timeout: 200});
 }
@@ -149,10 +149,11 @@ async function check() {
   }
   checking = true;
   const asked = version;
+  const bytes = currentBytes();  // first: it may turn the orders into UTF-8
   const asBytes = orders.asBytes;
   const withCopy = wantsCopy();
   try {
-    const result = await client.check(currentBytes(), game(), withCopy);
+    const result = await client.check(bytes, game(), withCopy);
     if (asked === version) show(result, asBytes, withCopy);
   } catch (fault) {
     say('The check failed: ' + fault.message, true);
@@ -272,7 +273,7 @@ function fillGames(worlds, wanted) {
     }
   }
   const fallback = numbers.includes(1) || numbers.length === 0 ? 1 : numbers[0];
-  const chosen = /^\d+$/.test(wanted || '') ? Number(wanted) : fallback;
+  const chosen = /^-?\d+$/.test(wanted || '') ? Number(wanted) : fallback;
   if (!numbers.includes(chosen)) {
     const option = document.createElement('option');
     option.value = String(chosen);
