@@ -56,7 +56,6 @@ export function showFindings(view, findings, asBytes, codesPage) {
       to,
       severity: severities[finding.severity] || 'error',
       message: findingText(finding),
-      source: finding.code,
       actions: (finding.fixes || []).map(fixAction),
       renderMessage() {
         const box = document.createElement('span');
