@@ -38,18 +38,6 @@ function firstDifference(a, b) {
       JSON.stringify(b.subarray(i, i + 60).toString());
 }
 
-// The archive of a data set of tests/e2e/data, packed once.
-const packed = new Map();
-function archiveOf(setName) {
-  if (!packed.has(setName)) {
-    const archive = path.join(tmp, setName + '.dat');
-    execFileSync(vyrpack, ['create', '--force', archive, path.join(sourceDir, 'tests/e2e/data', setName)],
-                 {stdio: 'ignore'});
-    packed.set(setName, archive);
-  }
-  return packed.get(setName);
-}
-
 // vyrcheck's JSON lines for the wasm engine's answer, as vyrcheck writes them
 // (a check that stopped on a fault of the command table counts nothing).
 function jsonLines(result) {
@@ -100,6 +88,7 @@ function compare(name, bytes, game, archive) {
       const status = spawnSync(vyrcheck, [...common, '-'], {input: bytes}).status;
       if (status === 3) {
         passed++;
+        console.log('ok     ' + name + ' (its data refused by both)');
       } else {
         fail(name, 'the engine refused the data (' + refused.message + '), vyrcheck ended with ' + status);
       }
@@ -139,8 +128,8 @@ function gameOf(argument) {
   return /^-?\d+$/.test(argument) ? Number(argument) : null;
 }
 
-// The e2e cases: the bytes VyrSyn checks (its input file or standard input),
-// laid out as the case runner does.
+// The e2e cases: the bytes VyrSyn checks (its input file or standard input)
+// with the archive beside it, laid out as the case runner does.
 for (const name of fs.readdirSync(casesDir).sort()) {
   const caseDir = path.join(casesDir, name);
   const args = fs.existsSync(path.join(caseDir, 'args'))
@@ -149,10 +138,14 @@ for (const name of fs.readdirSync(casesDir).sort()) {
       : [];
   const game = gameOf(args[0]);
   if (game === null || args.length > 3 || args.some((arg) => /^(\/\?|-h|--help|help)$/i.test(arg))) continue;
-  const work = fs.mkdtempSync(path.join(tmp, name + '-'));
-  const stdin = path.join(work, '.stdin');
-  const laidOut = spawnSync('bash', ['-c', 'source "$1"; lay_out_inputs "$2" "$3" "$4"', 'layout',
-                                     path.join(sourceDir, 'tests/e2e/case_layout.sh'), caseDir, work, stdin],
+  const root = fs.mkdtempSync(path.join(tmp, name + '-'));
+  const [bin, work, stdin] = ['bin', 'work', 'stdin'].map((part) => path.join(root, part));
+  fs.mkdirSync(bin);
+  fs.mkdirSync(work);
+  const laidOut = spawnSync('bash', ['-c', 'source "$1"; place_archive "$2" "$3" "$4" "$5" "$6" && ' +
+                                     'lay_out_inputs "$2" "$7" "$8"', 'layout',
+                                     path.join(sourceDir, 'tests/e2e/case_layout.sh'), caseDir, bin,
+                                     path.join(sourceDir, 'tests/e2e/data'), defaultArchive, vyrpack, work, stdin],
                             {stdio: 'ignore'});
   if (laidOut.status !== 0) continue;
   const input = args[1] === undefined || args[1] === '-' ? stdin : path.join(work, args[1]);
@@ -162,8 +155,7 @@ for (const name of fs.readdirSync(casesDir).sort()) {
   } catch (unreadable) {
     continue;  // VyrSyn refuses it before any check
   }
-  const archive = fs.existsSync(path.join(caseDir, 'archive'))
-      ? archiveOf(fs.readFileSync(path.join(caseDir, 'archive'), 'utf8').split('\n')[0]) : defaultArchive;
+  const archive = path.join(bin, 'syntax.dat');
   compare('e2e.' + name, bytes, game, archive);
 }
 
