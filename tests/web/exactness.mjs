@@ -1,6 +1,6 @@
 // The engine in WebAssembly against the native vyrcheck, byte for byte: for
-// every end-to-end case that reaches a check, every example and generated
-// orders files, the same bytes are checked as standard input by both, with
+// every end-to-end case that reaches a check, every example, the fuzzer's
+// seeds of orders texts and generated orders files, the same bytes are checked as standard input by both, with
 // the same data archive and game number. Compared: the annotated copy with
 // `vyrcheck --format annotated`, and the findings and counts, written as
 // vyrcheck's JSON lines, with `vyrcheck --format json`. Each finding's UTF-16
@@ -161,6 +161,13 @@ for (const name of fs.readdirSync(casesDir).sort()) {
 
 for (const name of fs.readdirSync(path.join(sourceDir, 'examples')).sort()) {
   compare('examples/' + name, fs.readFileSync(path.join(sourceDir, 'examples', name)), 1, defaultArchive);
+}
+
+// The fuzzer's seeds of whole orders texts: NUL bytes, lone carriage returns,
+// a byte-order mark, bytes that are not UTF-8, unclosed quotes.
+const seeds = path.join(sourceDir, 'fuzz/corpus/fuzz_checkpass');
+for (const name of fs.readdirSync(seeds).sort()) {
+  compare('fuzz seed ' + name, fs.readFileSync(path.join(seeds, name)), 1, defaultArchive);
 }
 
 const generated = [['300 lines', ['300']], ['3,000 lines', ['3000', '--seed', '7']],
