@@ -140,9 +140,27 @@ function show(result, asBytes, withCopy) {
   if (withCopy) renderAnnotated(result, asBytes);
 }
 
+// An empty editor is not checked (the engine would call it a file without
+// orders): it shows nothing to correct.
+function showEmpty() {
+  showFindings(editor, [], false, codesPage);
+  $('counts').textContent = '';
+  $('download').disabled = true;
+  listed = '';
+  renderFindings([], false);
+  $('no-findings').hidden = true;
+  renderOutline([]);
+  $('annotated').textContent = '';
+  say(live ? 'Ready: your orders are checked as you type.' : 'Ready: press Check to check your orders.');
+}
+
 // One check at a time; changes made meanwhile are checked when it answers.
 async function check() {
   if (client === null || editor === null) return;
+  if (editor.state.doc.length === 0) {
+    showEmpty();
+    return;
+  }
   if (checking) {
     again = true;
     return;

@@ -365,9 +365,9 @@ async function pageWithHeaders(context) {
   check('the page loads', response.status() === 200, response.status());
   check('the server sends the documented policy', headers.some(([name]) => name === 'Content-Security-Policy') &&
         /'wasm-unsafe-eval'/.test(response.headers()['content-security-policy']));
-  await waitForChecked(page);
-  check('the first check is shown after loading', /^Checked: /.test(await page.textContent('#status')),
-        await page.textContent('#status'));
+  await waitForChecked(page, /^Ready: /);
+  check('an empty editor shows no finding', await page.locator('#findings li').count() === 0 &&
+        await page.isDisabled('#download'), await page.textContent('#status'));
   check('the games of the data are offered', await page.locator('#game option').count() > 0 &&
         await page.inputValue('#game') === '1');
   for (const label of ['Game', 'Orders file']) {
@@ -429,7 +429,7 @@ async function pageFromPython(context) {
     if (!request.url().startsWith(base)) foreign.push(request.url());
   });
   await page.goto(base);
-  await waitForChecked(page);
+  await waitForChecked(page, /^Ready: /);
   const games = await page.locator('#game option').evaluateAll((options) => options.map((o) => o.value));
   check('python\'s http.server serves the page with the game\'s own data',
         games.join(' ') === '1 2 3 7 8', games.join(' '));
