@@ -44,7 +44,25 @@ TEST(VyrlsRobustness, BadMessagesAreAnsweredAndTheServerGoesOn) {
       {"parameters of the wrong types",
        framed(
            R"({"jsonrpc":"2.0","id":5,"method":"textDocument/hover","params":{"textDocument":{"uri":7},"position":"here"}})"),
-       0},
+       -32602},
+      {"a character that is a string",
+       framed(
+           R"({"jsonrpc":"2.0","id":5,"method":"textDocument/completion","params":{"textDocument":{"uri":"file:///tmp/orders.txt"},"position":{"line":0,"character":"3"}}})"),
+       -32602},
+      {"a negative line",
+       framed(
+           R"({"jsonrpc":"2.0","id":5,"method":"textDocument/hover","params":{"textDocument":{"uri":"file:///tmp/orders.txt"},"position":{"line":-1,"character":0}}})"),
+       -32602},
+      {"a range without its end",
+       framed(
+           R"({"jsonrpc":"2.0","id":5,"method":"textDocument/codeAction","params":{"textDocument":{"uri":"file:///tmp/orders.txt"},"range":{"start":{"line":0,"character":0}},"context":{"diagnostics":[]}}})"),
+       -32602},
+      {"a line past the protocol's range",
+       framed(
+           R"({"jsonrpc":"2.0","id":5,"method":"textDocument/hover","params":{"textDocument":{"uri":"file:///tmp/orders.txt"},"position":{"line":2147483648,"character":0}}})"),
+       -32602},
+      {"no document",
+       framed(R"({"jsonrpc":"2.0","id":5,"method":"textDocument/documentSymbol","params":{}})"), -32602},
       {"a change of a document that is not open",
        framed(
            R"({"jsonrpc":"2.0","method":"textDocument/didChange","params":{"textDocument":{"uri":"file:///none","version":2},"contentChanges":[{"text":"x"}]}})"),
@@ -56,13 +74,15 @@ TEST(VyrlsRobustness, BadMessagesAreAnsweredAndTheServerGoesOn) {
   int id = 100;
   for (const CASE& c : cases) {
     SCOPED_TRACE(c.what);
+    const std::size_t before = client.seen().size();
     client.sendRaw(c.bytes);
     client.sendRaw(framed(symbolRequest(++id)));
     const json answer = client.response(id);
     ASSERT_FALSE(answer.is_null()) << "no answer after " << c.what;
     EXPECT_EQ(answer["result"].size(), 1u);
     bool errorSeen = false;
-    for (const json& message : client.seen()) {
+    for (std::size_t k = before; k < client.seen().size(); ++k) {
+      const json& message = client.seen()[k];
       if (message.contains("error") && message["error"]["code"] == c.errorCode) errorSeen = true;
     }
     if (c.errorCode != 0) {
@@ -73,6 +93,28 @@ TEST(VyrlsRobustness, BadMessagesAreAnsweredAndTheServerGoesOn) {
   ASSERT_FALSE(client.response(2).is_null());
   client.notify("exit");
   EXPECT_EQ(client.exitStatus(), 0);
+}
+
+// A request above the size limit is answered with an error under its id, and
+// the player is told; the server reads on.
+TEST(VyrlsRobustness, AMessageAboveTheLimitIsAnswered) {
+  LSPCLIENT client;
+  ASSERT_TRUE(client.start().is_object());
+  client.open(kUri, "SHIRE 12,3\n");
+  const std::string body = R"({"jsonrpc":"2.0","id":9,"method":"textDocument/hover","params":{"pad":")" +
+                           std::string(std::size_t{64} << 20, 'x') + R"("}})";
+  client.sendRaw(framed(body));
+  client.sendRaw(framed(symbolRequest(10)));
+  const json refused = client.response(9, 120000);
+  ASSERT_FALSE(refused.is_null());
+  EXPECT_EQ(refused["error"]["code"], -32600);
+  const json shown =
+      client.waitFor([](const json& m) { return m.value("method", "") == "window/showMessage"; });
+  ASSERT_FALSE(shown.is_null());
+  EXPECT_EQ(shown["params"]["type"], 2);
+  EXPECT_NE(shown["params"]["message"].get<std::string>().find(std::to_string(body.size()) + " bytes"),
+            std::string::npos);
+  EXPECT_FALSE(client.response(10, 120000).is_null());
 }
 
 TEST(VyrlsRobustness, RequestsBeforeInitializeAreRefused) {

@@ -49,6 +49,7 @@ long long lengthValue(std::string_view line) {
 void MESSAGEREADER::feed(std::string_view bytes) {
   if (skipping_ > 0) {
     const std::size_t skipped = bytes.size() < skipping_ ? bytes.size() : skipping_;
+    keepHead(bytes.substr(0, skipped));
     skipping_ -= skipped;
     bytes.remove_prefix(skipped);
   }
@@ -97,11 +98,14 @@ int MESSAGEREADER::next(std::string& body) {
     if (length > limit_) {
       ++faults_;
       const std::size_t held = pending() < length ? pending() : length;
+      oversized_ = length;
+      head_.clear();
+      keepHead(std::string_view(buffer_).substr(start_, held));
       start_ += held;
       skipping_ = length - held;
       length_ = -1;
       compact();
-      continue;
+      return 0;  // the sender hears of it (takeOversized) before the next message
     }
     if (pending() < length) return 0;
     body.assign(buffer_, start_, length);
@@ -110,6 +114,19 @@ int MESSAGEREADER::next(std::string& body) {
     compact();
     return 1;
   }
+}
+
+void MESSAGEREADER::keepHead(std::string_view bytes) {
+  if (head_.size() < kHeadSize) head_.append(bytes.substr(0, kHeadSize - head_.size()));
+}
+
+int MESSAGEREADER::takeOversized(std::size_t& length, std::string& head) {
+  if (oversized_ == 0 || (head_.size() < kHeadSize && skipping_ > 0)) return 0;
+  length = oversized_;
+  head = std::move(head_);
+  head_.clear();
+  oversized_ = 0;
+  return 1;
 }
 
 // The body goes back before what is still unread, to be read as header
@@ -123,9 +140,73 @@ void MESSAGEREADER::recover(std::string_view body) {
   headerLength_ = -1;
 }
 
+namespace {
+
+// Reads a message's opening up to the value of its top-level "id".
+class IDFINDER final : public nlohmann::json::json_sax_t {
+ public:
+  nlohmann::json id;
+
+  bool null() override { return value(nullptr); }
+  bool boolean(bool) override { return value(nullptr); }
+  bool number_integer(number_integer_t number) override { return value(number); }
+  bool number_unsigned(number_unsigned_t number) override { return value(number); }
+  bool number_float(number_float_t, const string_t&) override { return value(nullptr); }
+  bool string(string_t& text) override { return value(text); }
+  bool binary(binary_t&) override { return value(nullptr); }
+  bool start_object(std::size_t) override { return open(true); }
+  bool end_object() override { return close(); }
+  bool start_array(std::size_t) override { return open(false); }
+  bool end_array() override { return close(); }
+  bool key(string_t& name) override {
+    atId_ = depth_ == 1 && name == "id";
+    return true;
+  }
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
+
+ private:
+  bool value(nlohmann::json read) {
+    if (!atId_ || depth_ != 1) return true;
+    id = std::move(read);
+    return false;  // found: read no further
+  }
+  bool open(bool object) {
+    if (depth_ == 0 && !object) return false;  // no object: no id
+    ++depth_;
+    atId_ = false;
+    return true;
+  }
+  bool close() {
+    --depth_;
+    return true;
+  }
+
+  int depth_ = 0;
+  bool atId_ = false;
+};
+
+}  // namespace
+
+nlohmann::json idOfHead(std::string_view head) {
+  IDFINDER finder;
+  (void)nlohmann::json::sax_parse(head, &finder);
+  return finder.id.is_number_integer() || finder.id.is_string() ? finder.id : nlohmann::json();
+}
+
 int nextIncoming(MESSAGEREADER& reader, INCOMING& incoming) {
+  std::string head;
+  std::size_t length = 0;
+  int got = reader.takeOversized(length, head) ? 2 : 0;
   std::string body;
-  if (!reader.next(body)) return 0;
+  if (got == 0) got = reader.next(body) ? 1 : reader.takeOversized(length, head) ? 2 : 0;
+  if (got == 0) return 0;
+  incoming.oversized = 0;
+  if (got == 2) {
+    incoming.message = idOfHead(head);
+    incoming.valid = 0;
+    incoming.oversized = length;
+    return 1;
+  }
   incoming.message = nlohmann::json::parse(body, nullptr, false);
   incoming.valid = incoming.message.is_discarded() ? 0 : 1;
   if (!incoming.valid) {

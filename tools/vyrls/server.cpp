@@ -20,7 +20,8 @@ constexpr int kMethodNotFound = -32601;
 constexpr int kInvalidParams = -32602;
 constexpr int kServerNotInitialized = -32002;
 
-constexpr int kMessageError = 1;  // window/showMessage's type
+constexpr int kMessageError = 1;  // window/showMessage's types
+constexpr int kMessageWarning = 2;
 
 // The game data is the process's: loaded at the first initialize, and again
 // only for another path or when it was released meanwhile.
@@ -55,6 +56,34 @@ long long versionOf(const nlohmann::json& textDocument) {
   return version.is_number_integer() ? version.get<long long>() : 0;
 }
 
+// What is wrong with a position of a request, or "": the protocol's
+// positions are whole numbers from 0 to 2^31 - 1.
+std::string positionFault(const nlohmann::json& position, const std::string& where) {
+  if (!position.is_object()) return where + " must be a position object";
+  for (const char* name : {"line", "character"}) {
+    const nlohmann::json& value = member(position, name);
+    if (!value.is_number_integer() || value < 0 || value > 2147483647) {
+      return where + "." + name + " must be a whole number from 0 to 2147483647";
+    }
+  }
+  return {};
+}
+
+// What is wrong with the parameters of a request about a document, or "".
+std::string paramsFault(const std::string& method, const nlohmann::json& params) {
+  if (!method.starts_with("textDocument/")) return {};
+  if (!member(member(params, "textDocument"), "uri").is_string()) return "params.textDocument.uri must be a string";
+  if (method == "textDocument/completion" || method == "textDocument/hover") {
+    return positionFault(member(params, "position"), "params.position");
+  }
+  if (method == "textDocument/codeAction") {
+    const nlohmann::json& range = member(params, "range");
+    std::string fault = positionFault(member(range, "start"), "params.range.start");
+    return fault.empty() ? positionFault(member(range, "end"), "params.range.end") : fault;
+  }
+  return {};
+}
+
 bool offersUtf8(const nlohmann::json& capabilities) {
   const nlohmann::json& encodings = member(member(capabilities, "general"), "positionEncodings");
   if (!encodings.is_array()) return false;
@@ -81,6 +110,13 @@ void SERVER::notify(const std::string& method, nlohmann::json params) {
 }
 
 void SERVER::handle(const INCOMING& incoming) {
+  if (incoming.oversized != 0) {
+    const std::string what = "a message of " + std::to_string(incoming.oversized) +
+                             " bytes was passed over: the limit is " +
+                             std::to_string(MESSAGEREADER::kDefaultLimit >> 20) + " MB";
+    if (!incoming.message.is_null()) fail(incoming.message, kInvalidRequest, what);
+    return notify("window/showMessage", {{"type", kMessageWarning}, {"message", "vyrls: " + what}});
+  }
   if (!incoming.valid) return fail(nullptr, kParseError, "the message is not JSON");
   const nlohmann::json& message = incoming.message;
   const nlohmann::json& method = member(message, "method");
@@ -131,6 +167,9 @@ void SERVER::dispatch(const std::string& method, const nlohmann::json* id, const
   const auto handler = kRequests.find(method);
   if (handler == kRequests.end()) return fail(*id, kMethodNotFound, "unknown method " + method);
   if (method == "initialize" && initialized_) return fail(*id, kInvalidRequest, "initialized already");
+  if (const std::string fault = paramsFault(method, params); !fault.empty()) {
+    return fail(*id, kInvalidParams, fault);
+  }
   respond(*id, (this->*(handler->second))(params));
   if (method == "initialize" && !dataReady_) {
     notify("window/showMessage",
