@@ -46,13 +46,13 @@ std::vector<std::string> lines(const std::string& text) {
   return all;
 }
 
-// vyrcheck's JSON findings for the text.
+// vyrcheck's JSON findings for the text saved as a file.
 std::vector<json> vyrcheckFindings(const std::string& text) {
   // One file per test process: ctest runs the tests of this suite side by side.
   const std::string path = testing::TempDir() + "/vyrls_orders_" + std::to_string(getpid()) + ".txt";
   std::ofstream(path, std::ios::binary) << text;
   const std::string command =
-      std::string(VYR_VYRCHECK) + " --data " + VYR_BUILT_ARCHIVE + " --format json - <" + path;
+      std::string(VYR_VYRCHECK) + " --data " + VYR_BUILT_ARCHIVE + " --format json " + path;
   std::FILE* pipe = popen(command.c_str(), "r");
   std::string output;
   char block[4096];

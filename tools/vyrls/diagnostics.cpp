@@ -1,6 +1,10 @@
 #include "vyrls/diagnostics.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "checker/findingformat.h"
@@ -36,7 +40,46 @@ std::size_t offsetOf(const std::vector<std::size_t>& lineStarts, std::string_vie
   return std::min(offset, end);
 }
 
+// An anonymous file in memory, closed when it goes.
+class MEMORYFILE {
+ public:
+  MEMORYFILE() : fd_(::memfd_create("vyrls-orders", MFD_CLOEXEC)) {}
+  ~MEMORYFILE() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  MEMORYFILE(const MEMORYFILE&) = delete;
+  MEMORYFILE& operator=(const MEMORYFILE&) = delete;
+
+  // Writes the whole text; answers 1, or 0 with errno set.
+  int write(std::string_view text) {
+    if (fd_ < 0) return 0;
+    for (std::size_t at = 0; at < text.size();) {
+      const ssize_t put = ::write(fd_, text.data() + at, text.size() - at);
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) return 0;
+      at += static_cast<std::size_t>(put);
+    }
+    return 1;
+  }
+  // A path that opens the file afresh, from its first byte.
+  [[nodiscard]] std::string path() const { return "/proc/self/fd/" + std::to_string(fd_); }
+
+ private:
+  int fd_;
+};
+
 }  // namespace
+
+CHECKRESULT checkAsSaved(std::string_view text, int gameNo) {
+  CHECKRESULT result;
+  MEMORYFILE file;
+  if (!file.write(text) || !checkOrdersFile(file.path(), gameNo, result)) {
+    result = CHECKRESULT{};
+    result.checked = 0;
+    result.reason = std::string("the text cannot be saved for its check: ") + std::strerror(errno);
+  }
+  return result;
+}
 
 std::vector<std::size_t> checkerLineStarts(std::string_view text) {
   std::vector<std::size_t> starts{0};

@@ -9,10 +9,18 @@
 #include <string>
 #include <vector>
 
+#include "checker/engine.h"
 #include "checker/finding.h"
 #include "vyrls/document.h"
 
 namespace vyr {
+
+// Checks the text as the game master's run checks the file it is saved in
+// (long lines kept whole, one carriage return before each newline dropped),
+// not as the stream standard input would be: the text goes into an anonymous
+// file in memory, which the file check reads. When no such file can be made,
+// `checked` is 0 with the reason.
+CHECKRESULT checkAsSaved(std::string_view text, int gameNo);
 
 // The byte offsets where the lines of the text as the checker numbers them
 // start: a line ends at "\n" only (a carriage return stays in its line).

@@ -288,7 +288,7 @@ int SERVER::checkNext(const std::function<void()>& meanwhile) {
   const TEXTDOCUMENT* document = documents_.find(uri);
   if (document == nullptr || !dataReady_) return 1;
   const long long version = document->version();
-  const CHECKRESULT result = checkOrdersText(document->text(), options_.gameNo);
+  const CHECKRESULT result = checkAsSaved(document->text(), options_.gameNo);
   if (!result.checked) {
     std::fprintf(stderr, "vyrls: %s: not checked: %s\n", uri.c_str(), result.reason.c_str());
     return 1;
