@@ -253,6 +253,70 @@ TEST(VyrlsProtocol, AChangedGameNumberChecksEveryDocumentAgain) {
   }
 }
 
+// A setting of the wrong shape is named in a warning and passed over; the
+// settings of other servers and an empty configuration draw nothing.
+TEST(VyrlsProtocol, SettingsOfTheWrongShapeAreNamed) {
+  struct CASE {
+    const char* what;
+    json initializationOptions;  // besides the data
+    json settings;               // sent afterwards unless null
+    std::string shown;           // in the warning; "" for none
+    int game;                    // the game then checked
+  };
+  const CASE cases[] = {
+      {"a game as text", {{"game", "7"}}, nullptr, "\"game\" must be a whole number, such as 7, not \"7\"", 1},
+      {"a misspelt key", {{"gmae", 7}}, nullptr, "\"gmae\" is no setting", 1},
+      {"a section in the options", {{"vyr", {{"game", 7}}}}, nullptr, "", 7},
+      {"a bad section in the options", {{"vyr", {{"game", 7.5}}}}, nullptr, "\"vyr.game\" must be a whole number", 1},
+      {"data that is no text", {{"codesUrl", 3}}, nullptr, "\"codesUrl\" must be a text", 1},
+      {"an empty configuration", json::object(), json::object(), "", 1},
+      {"another server's section", json::object(), {{"python", {{"game", "x"}}}}, "", 1},
+      {"the game outside its section", json::object(), {{"game", 7}},
+       "\"game\" stands outside the section \"vyr\": send {\"vyr\": {\"game\": 7}}", 1},
+      {"a game as text in the section", json::object(), {{"vyr", {{"game", "7"}}}},
+       "\"vyr.game\" must be a whole number, such as 7, not \"7\"", 1},
+      {"a section that is no object", json::object(), {{"vyr", 7}}, "\"vyr\" must be an object", 1},
+      {"data changed while running", json::object(), {{"vyr", {{"data", "/tmp"}, {"game", 7}}}},
+       "\"vyr.data\" is read at start only", 7},
+      {"a good game", json::object(), {{"vyr", {{"game", 7}}}}, "", 7},
+  };
+  for (const CASE& c : cases) {
+    SCOPED_TRACE(c.what);
+    LSPCLIENT client;
+    ASSERT_TRUE(client.start(c.initializationOptions).is_object());
+    if (!c.settings.is_null()) client.notify("workspace/didChangeConfiguration", {{"settings", c.settings}});
+    // "Thornhelm" is an artifact of world 2, where game 7 is played.
+    client.open(kUri, "FORGE 1 Thornhelm\n");
+    const json diagnostics = diagnosticsOf(client.diagnostics(kUri, 1));
+    EXPECT_EQ(diagnostics.empty(), c.game == 7) << diagnostics.dump();
+    std::vector<std::string> shown;
+    for (const json& message : client.seen()) {
+      if (message.value("method", "") == "window/showMessage") shown.push_back(message["params"]["message"]);
+    }
+    if (c.shown.empty()) {
+      EXPECT_TRUE(shown.empty()) << shown.front();
+      continue;
+    }
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0].find(c.shown), std::string::npos) << shown[0];
+    EXPECT_NE(shown[0].find("checked for game " + std::to_string(c.game)), std::string::npos) << shown[0];
+  }
+}
+
+// The header's game number against the one checked: a hint on the number,
+// which goes when the game is switched.
+TEST(VyrlsProtocol, TheHeaderNamingAnotherGameDrawsAHint) {
+  LSPCLIENT client;
+  client.start();
+  client.open(kUri, "#VYR Game 7  Ember Company\nFORGE 1 Thornhelm\n");
+  const json before = diagnosticsOf(client.diagnostics(kUri, 1));
+  ASSERT_EQ(before.size(), 3u) << before.dump();  // the name of world 2, its note, and the hint
+  EXPECT_EQ(before[2]["severity"], 4);
+  EXPECT_EQ(before[2]["range"], json::parse(R"({"start":{"line":0,"character":10},"end":{"line":0,"character":11}})"));
+  client.notify("workspace/didChangeConfiguration", {{"settings", {{"vyr", {{"game", 7}}}}}});
+  EXPECT_EQ(diagnosticsOf(client.diagnostics(kUri, 1)), json::array());
+}
+
 std::vector<std::string> labels(const json& answer) {
   std::vector<std::string> all;
   for (const json& item : answer["result"]["items"]) all.push_back(item["label"]);

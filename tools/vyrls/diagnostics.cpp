@@ -4,10 +4,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 
 #include "checker/findingformat.h"
+#include "checker/gamenumber.h"
 
 namespace vyr {
 
@@ -68,7 +70,51 @@ class MEMORYFILE {
   int fd_;
 };
 
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool startsWithNoCase(std::string_view text, std::string_view word) {
+  if (text.size() < word.size()) return false;
+  for (std::size_t k = 0; k < word.size(); ++k) {
+    if (std::toupper(static_cast<unsigned char>(text[k])) != word[k]) return false;
+  }
+  return true;
+}
+
+// The byte offset of the first "#VYR" (any case) in the text, or npos.
+std::size_t headerMark(std::string_view text) {
+  for (std::size_t at = text.find('#'); at != std::string_view::npos; at = text.find('#', at + 1)) {
+    if (startsWithNoCase(text.substr(at + 1), "VYR")) return at;
+  }
+  return std::string_view::npos;
+}
+
 }  // namespace
+
+nlohmann::json headerGameHint(const TEXTDOCUMENT& document, int gameNo, POSITIONENCODING encoding) {
+  const std::string& text = document.text();
+  const std::size_t mark = headerMark(text);
+  if (mark == std::string_view::npos) return nullptr;
+  // After the mark: blanks, the word "Game" (any case) if it is there, blanks, the number.
+  const std::size_t lineEnd = std::min(text.find_first_of("\r\n", mark), text.size());
+  const std::string_view rest = std::string_view(text).substr(0, lineEnd);
+  std::size_t at = mark + 4;
+  while (at < rest.size() && isBlank(rest[at])) ++at;
+  if (startsWithNoCase(rest.substr(at), "GAME")) {
+    at += 4;
+    while (at < rest.size() && isBlank(rest[at])) ++at;
+  }
+  std::size_t end = at;
+  while (end < rest.size() && !isBlank(rest[end])) ++end;
+  int named = 0;
+  if (end == at || !parseGameNumber(rest.substr(at, end - at), named) || named == gameNo) return nullptr;
+  const std::string checked = std::to_string(gameNo);
+  return {{"range", rangeJson(document.positionAt(at, encoding), document.positionAt(end, encoding))},
+          {"severity", 4},
+          {"source", "vyrls"},
+          {"message", "The header names game " + std::to_string(named) + "; the editor checks these orders for game " +
+                          checked + ". Set the editor's setting \"game\" to " + std::to_string(named) +
+                          " to check them for that game (vyrls.md, \"Switching the game\")."}};
+}
 
 CHECKRESULT checkAsSaved(std::string_view text, int gameNo) {
   CHECKRESULT result;

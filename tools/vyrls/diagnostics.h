@@ -35,6 +35,12 @@ nlohmann::json diagnosticOf(const FINDING& finding, const TEXTDOCUMENT& document
 nlohmann::json diagnosticsOf(const std::vector<FINDING>& findings, const TEXTDOCUMENT& document,
                              POSITIONENCODING encoding, const std::string& codesUrl);
 
+// A hint on the game number of the header line (the first line holding
+// "#VYR", any case, as in "#VYR Game 42") when it names another game than
+// `gameNo`, the one checked: which game the editor checks for and how to
+// change it. Null when the header names no game number or the same one.
+nlohmann::json headerGameHint(const TEXTDOCUMENT& document, int gameNo, POSITIONENCODING encoding);
+
 // A position as the protocol writes it, and back (missing or wrong fields read as 0).
 nlohmann::json positionJson(TEXTPOSITION position);
 nlohmann::json rangeJson(TEXTPOSITION start, TEXTPOSITION end);

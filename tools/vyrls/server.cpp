@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <map>
+#include <string>
+#include <vector>
 #include <utility>
 
 #include "checker/engine.h"
@@ -82,6 +84,58 @@ std::string paramsFault(const std::string& method, const nlohmann::json& params)
     return fault.empty() ? positionFault(member(range, "end"), "params.range.end") : fault;
   }
   return {};
+}
+
+// A value as a fault names it: its JSON, cut short when long.
+std::string shownValue(const nlohmann::json& value) {
+  std::string text = value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  if (text.size() > 40) text = text.substr(0, 37) + "...";
+  return text;
+}
+
+// Reads the settings of one object, the initialization options (`atStart`)
+// or the section "vyr" of the configuration, into `options`. A value of the
+// wrong shape, and a key that is no setting, is passed over and named in
+// `faults`. Answers 1 when the game number was set.
+int applySettings(const nlohmann::json& settings, const std::string& section, int atStart, SERVEROPTIONS& options,
+                  std::vector<std::string>& faults) {
+  // Some clients write an empty table as an empty array.
+  if (settings.is_null() || (settings.is_array() && settings.empty())) return 0;
+  if (!settings.is_object()) {
+    faults.push_back("\"" + (section.empty() ? std::string("initializationOptions") : section) +
+                     "\" must be an object such as {\"game\": 7}, not " + shownValue(settings));
+    return 0;
+  }
+  int game = 0;
+  for (const auto& [key, value] : settings.items()) {
+    const std::string name = "\"" + (section.empty() ? key : section + "." + key) + "\"";
+    if (key == "vyr" && section.empty()) continue;  // read on its own
+    if (key == "game") {
+      if (value.is_number_integer() && value >= -2147483647 - 1 && value <= 2147483647) {
+        options.gameNo = value.get<int>();
+        game = 1;
+      } else {
+        faults.push_back(name + " must be a whole number, such as 7, not " + shownValue(value));
+      }
+    } else if (key == "data" || key == "codesUrl") {
+      if (!value.is_string()) {
+        faults.push_back(name + " must be a text, not " + shownValue(value));
+      } else if (key == "data" && !atStart) {
+        faults.push_back(name + " is read at start only: give it in the initialization options or as --data");
+      } else if (!value.get_ref<const std::string&>().empty()) {
+        (key == "data" ? options.data : options.codesUrl) = value.get<std::string>();
+      }
+    } else {
+      faults.push_back(name + " is no setting of vyrls (they are game, data and codesUrl)");
+    }
+  }
+  return game;
+}
+
+std::string settingsMessage(const std::vector<std::string>& faults, int gameNo) {
+  std::string message = "vyrls: settings passed over: ";
+  for (std::size_t k = 0; k < faults.size(); ++k) message += (k > 0 ? "; " : "") + faults[k];
+  return message + ". The orders are checked for game " + std::to_string(gameNo) + ".";
 }
 
 bool offersUtf8(const nlohmann::json& capabilities) {
@@ -180,11 +234,14 @@ void SERVER::dispatch(const std::string& method, const nlohmann::json* id, const
 
 nlohmann::json SERVER::initialize(const nlohmann::json& params) {
   initialized_ = 1;
+  // The options flat, as most clients give them, or in a section "vyr" as
+  // the configuration has them (which wins).
   const nlohmann::json& options = member(params, "initializationOptions");
-  if (const std::string data = stringMember(options, "data"); !data.empty()) options_.data = data;
-  if (const std::string url = stringMember(options, "codesUrl"); !url.empty()) options_.codesUrl = url;
-  if (const nlohmann::json& game = member(options, "game"); game.is_number_integer()) {
-    options_.gameNo = game.get<int>();
+  std::vector<std::string> faults;
+  (void)applySettings(options, "", 1, options_, faults);
+  if (options.is_object() && options.contains("vyr")) (void)applySettings(options["vyr"], "vyr", 1, options_, faults);
+  if (!faults.empty()) {
+    notify("window/showMessage", {{"type", kMessageWarning}, {"message", settingsMessage(faults, options_.gameNo)}});
   }
   encoding_ = offersUtf8(member(params, "capabilities")) ? POSITIONENCODING::kUtf8 : POSITIONENCODING::kUtf16;
   dataReady_ = gameDataLoaded(options_.data, dataFault_);
@@ -268,14 +325,27 @@ void SERVER::didClose(const nlohmann::json& params) {
 }
 
 void SERVER::didChangeConfiguration(const nlohmann::json& params) {
-  readSettings(member(member(params, "settings"), "vyr"));
+  readSettings(member(params, "settings"));
 }
 
+// The settings of every server the client runs may come: only the section
+// "vyr" is read, and our keys outside it are named.
 void SERVER::readSettings(const nlohmann::json& settings) {
-  const nlohmann::json& game = member(settings, "game");
-  if (!game.is_number_integer()) return;
-  options_.gameNo = game.get<int>();
-  checkAll();
+  std::vector<std::string> faults;
+  int game = 0;
+  if (settings.is_object() && settings.contains("vyr")) {
+    game = applySettings(settings["vyr"], "vyr", 0, options_, faults);
+  } else if (settings.is_object()) {
+    for (const char* key : {"game", "data", "codesUrl"}) {
+      if (!settings.contains(key)) continue;
+      faults.push_back(std::string("\"") + key + "\" stands outside the section \"vyr\": send {\"vyr\": {\"" + key +
+                       "\": " + shownValue(settings[key]) + "}}");
+    }
+  }
+  if (!faults.empty()) {
+    notify("window/showMessage", {{"type", kMessageWarning}, {"message", settingsMessage(faults, options_.gameNo)}});
+  }
+  if (game) checkAll();
 }
 
 void SERVER::checkAll() {
@@ -294,6 +364,9 @@ int SERVER::checkNext(const std::function<void()>& meanwhile) {
     return 1;
   }
   nlohmann::json diagnostics = diagnosticsOf(result.findings, *document, encoding_, options_.codesUrl);
+  if (nlohmann::json hint = headerGameHint(*document, options_.gameNo, encoding_); !hint.is_null()) {
+    diagnostics.push_back(std::move(hint));
+  }
   if (meanwhile) meanwhile();
   if (exited_) return 1;
   // A document changed (or closed) during the check waits for its next one.
