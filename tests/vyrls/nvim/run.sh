@@ -1,27 +1,71 @@
 #!/usr/bin/env bash
-# Neovim with vyrls attached to an orders file, as a player sets it up:
-#   run.sh VYRLS ARCHIVE ORDERS EXPECTED
-# Compares the diagnostics and the completion list that Neovim received with
-# EXPECTED, printing a diff when they differ. Needs no terminal and no
-# standard input; Neovim's own files go to a temporary directory.
+# Neovim with vyrls, set up as doc/vyrls.md tells a player:
+#   run.sh VYRLS ORDERS DOC SOURCE_DIR EXPECTED
+# The syntax files are copied with the document's command, the Neovim 0.7
+# set-up is taken from the document as printed into ~/.config/nvim/init.lua,
+# vyrls is put on PATH as the document says, and Neovim opens the orders
+# headless (check.lua says what it then does). A second run without vyrls on
+# PATH must report the failed start. What both runs wrote is compared with
+# EXPECTED, printing a diff when it differs. Needs no terminal and no standard
+# input; HOME is a temporary directory.
 set -euo pipefail
-vyrls=$(realpath "$1") archive=$(realpath "$2") orders=$3 expected=$(realpath "$4")
+vyrls=$(realpath "$1") orders=$2 doc=$3 source=$(realpath "$4") expected=$(realpath "$5")
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-if ! command -v nvim >/dev/null; then
+nvim=$(command -v nvim) || {
   echo "run.sh: nvim is missing (Debian package neovim)" >&2
   exit 1
-fi
+}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp "$orders" "$work/orders.txt"
-export HOME=$work XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_STATE_HOME=$work/state
-export XDG_CACHE_HOME=$work/cache
-export VYRLS=$vyrls VYRLS_DATA=$archive VYRLS_OUT=$work/got
-cd "$work"
-timeout 60 nvim --headless -n -i NONE -u "$here/init.lua" orders.txt </dev/null >"$work/console" 2>&1 || true
-if [[ ! -f $work/got ]]; then
-  echo "run.sh: Neovim wrote nothing; its output:" >&2
+
+# The first fenced block of kind $2 under the heading $1 of the document.
+block() {
+  awk -v heading="$1" -v kind="$2" '
+    $0 == heading { under = 1; next }
+    under && /^## / { exit }
+    under && !inside && $0 == "```" kind { inside = 1; next }
+    inside && $0 == "```" { exit }
+    inside { print }' "$doc"
+}
+block "## Neovim 0.7 (Debian 12)" lua >"$work/init.lua"
+block "## The file type and the colours" sh >"$work/install.sh"
+for part in init.lua install.sh; do
+  [[ -s $work/$part ]] || { echo "run.sh: no $part in $doc" >&2; exit 1; }
+done
+
+export HOME=$work/home
+unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_STATE_HOME XDG_CACHE_HOME
+mkdir -p "$HOME/.config/nvim" "$work/orders"
+cp "$work/init.lua" "$HOME/.config/nvim/init.lua"
+(cd "$source" && bash -e "$work/install.sh")
+cp "$orders" "$work/orders/orders.txt"
+cat >"$work/orders/orders-two.txt" <<'ORDERS'
+#> Errors 1 Warnings 0
+#VYR Game 7  Ember Company
+RENAME "New Greyhold" ; a city order
+BANISH 3
+#> ERROR: Unrecognized Command.
+SHIRE 12,3
+#END
+ORDERS
+cd "$work/orders"
+# run OUT MODE PATH: Neovim, with PATH as the player's, writing to OUT.
+run() {
+  VYRLS_OUT=$1 VYRLS_MODE=$2 timeout 90 env PATH="$3" "$nvim" --headless -n -i NONE --cmd "luafile $here/pre.lua" \
+    -c "luafile $here/check.lua" orders.txt </dev/null >"$work/console" 2>&1 || true
+  if [[ ! -f $1 ]]; then
+    echo "run.sh: Neovim wrote nothing; its output:" >&2
+    cat "$work/console" >&2
+    exit 1
+  fi
+}
+run "$work/got" "" "$(dirname "$vyrls"):$PATH"
+mkdir -p "$work/nothing"
+run "$work/got-failed" failed "$work/nothing"
+if grep -q "stack traceback\|E5108\|Error executing" "$work/console"; then
+  echo "run.sh: a Lua error at the failed start:" >&2
   cat "$work/console" >&2
   exit 1
 fi
+cat "$work/got-failed" >>"$work/got"
 diff -u "$expected" "$work/got"
