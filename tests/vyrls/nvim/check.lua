@@ -86,11 +86,14 @@ say("completion: " .. table.concat(labels, " "))
 for _, command in ipairs({ "edit!", "edit!" }) do
   local seen = published
   vim.cmd(command)
-  wait("the diagnostics after " .. command, function() return published > seen end)
+  -- A reload may first clear the diagnostics (the document closed and opened again).
+  wait("the diagnostics after " .. command,
+    function() return published > seen and #vim.diagnostic.get(first) > 0 end)
 end
 vim.cmd("set filetype=vyr")
 say("after reloading: " .. clients())
-say(vim.deep_equal(diagnostics(first), before) and "the same diagnostics" or "other diagnostics")
+local same = vim.wait(20000, function() return vim.deep_equal(diagnostics(first), before) end, 10)
+say(same and "the same diagnostics" or "other diagnostics")
 
 -- A second orders file is served by the same server; its header names game 7.
 vim.cmd("edit orders-two.txt")

@@ -3,7 +3,7 @@
 #   run.sh VYRLS ORDERS DOC SOURCE_DIR EXPECTED
 # The syntax files are copied with the document's command, the Neovim 0.7
 # set-up is taken from the document as printed into ~/.config/nvim/init.lua,
-# vyrls is put on PATH as the document says, and Neovim opens the orders
+# vyrls is put on PATH with the document's command, and Neovim opens the orders
 # headless (check.lua says what it then does). A second run without vyrls on
 # PATH must report the failed start. What both runs wrote is compared with
 # EXPECTED, printing a diff when it differs. Needs no terminal and no standard
@@ -29,7 +29,8 @@ block() {
 }
 block "## Neovim 0.7 (Debian 12)" lua >"$work/init.lua"
 block "## The file type and the colours" sh >"$work/install.sh"
-for part in init.lua install.sh; do
+block "## Where the programs are" sh >"$work/path.sh"
+for part in init.lua install.sh path.sh; do
   [[ -s $work/$part ]] || { echo "run.sh: no $part in $doc" >&2; exit 1; }
 done
 
@@ -59,7 +60,11 @@ run() {
     exit 1
   fi
 }
-run "$work/got" "" "$(dirname "$vyrls"):$PATH"
+# PATH as the document sets it at the top of a tree whose build directory is vyrls's.
+mkdir -p "$work/tree"
+ln -s "$(dirname "$vyrls")" "$work/tree/build"
+player_path=$(cd "$work/tree" && source "$work/path.sh" && echo "$PATH")
+run "$work/got" "" "$player_path"
 mkdir -p "$work/nothing"
 run "$work/got-failed" failed "$work/nothing"
 if grep -q "stack traceback\|E5108\|Error executing" "$work/console"; then
