@@ -35,15 +35,22 @@ TEST(VyrlsFraming, TheReaderFindsEveryMessageWhateverComesBetween) {
       {"no length", "Content-Type: x\r\n\r\n" + framed(a), {a}},
       {"a bad length", "Content-Length: -4\r\n\r\n" + framed(a), {a}},
       {"a body above the limit", framed(std::string(50, 'x')) + framed(a), {"big null", a}, 20},
-      {"a request above the limit", framed(R"({"jsonrpc":"2.0","id":7,"method":"m","params":"xxxxxxxx"})") + framed(a),
-       {"big 7", a}, 20},
-      {"an id after one of the parameters",
-       framed(R"({"params":{"id":3,"more":[1,{"id":4}]},"id":"k9","method":"m"})") + framed(a), {"big \"k9\"", a},
+      {"a request above the limit",
+       framed(R"({"jsonrpc":"2.0","id":7,"method":"m","params":"xxxxxxxx"})") + framed(a),
+       {"big 7", a},
        20},
-      {"a notification above the limit", framed(R"({"jsonrpc":"2.0","method":"m","params":[1,2,3,4,5,6]})"),
-       {"big null"}, 20},
-      {"two above the limit", framed(std::string(30, 'y')) + framed(std::string(40, 'z')) + framed(b),
-       {"big null", "big null", b}, 20},
+      {"an id after one of the parameters",
+       framed(R"({"params":{"id":3,"more":[1,{"id":4}]},"id":"k9","method":"m"})") + framed(a),
+       {"big \"k9\"", a},
+       20},
+      {"a notification above the limit",
+       framed(R"({"jsonrpc":"2.0","method":"m","params":[1,2,3,4,5,6]})"),
+       {"big null"},
+       20},
+      {"two above the limit",
+       framed(std::string(30, 'y')) + framed(std::string(40, 'z')) + framed(b),
+       {"big null", "big null", b},
+       20},
       {"not JSON", framed("{oops") + framed(a), {"!", a}},
   };
   for (const CASE& c : cases) {
@@ -55,8 +62,8 @@ TEST(VyrlsFraming, TheReaderFindsEveryMessageWhateverComesBetween) {
         reader.feed(std::string_view(c.bytes).substr(at, piece));
         for (INCOMING incoming; nextIncoming(reader, incoming);) {
           bodies.push_back(incoming.oversized != 0 ? "big " + incoming.message.dump()
-                           : incoming.valid   ? incoming.message.dump()
-                                              : "!");
+                           : incoming.valid        ? incoming.message.dump()
+                                                   : "!");
         }
       }
       ASSERT_EQ(bodies, c.bodies);
@@ -69,8 +76,8 @@ TEST(VyrlsFraming, TheReaderFindsEveryMessageWhateverComesBetween) {
 // is read from them when it comes early enough.
 TEST(VyrlsFraming, TheIdOfATooLargeMessageIsReadFromItsFirstBytes) {
   MESSAGEREADER reader(100);
-  const std::string body = R"({"jsonrpc":"2.0","method":"m","params":{"text":")" + std::string(5000, 'x') +
-                           R"("},"id":12})";
+  const std::string body =
+      R"({"jsonrpc":"2.0","method":"m","params":{"text":")" + std::string(5000, 'x') + R"("},"id":12})";
   reader.feed(framed(body).substr(0, 2000));
   INCOMING incoming;
   EXPECT_FALSE(nextIncoming(reader, incoming));  // neither the id nor the end has come

@@ -264,20 +264,37 @@ TEST(VyrlsProtocol, SettingsOfTheWrongShapeAreNamed) {
     int game;                    // the game then checked
   };
   const CASE cases[] = {
-      {"a game as text", {{"game", "7"}}, nullptr, "\"game\" must be a whole number, such as 7, not \"7\"", 1},
+      {"a game as text",
+       {{"game", "7"}},
+       nullptr,
+       "\"game\" must be a whole number, such as 7, not \"7\"",
+       1},
       {"a misspelt key", {{"gmae", 7}}, nullptr, "\"gmae\" is no setting", 1},
       {"a section in the options", {{"vyr", {{"game", 7}}}}, nullptr, "", 7},
-      {"a bad section in the options", {{"vyr", {{"game", 7.5}}}}, nullptr, "\"vyr.game\" must be a whole number", 1},
+      {"a bad section in the options",
+       {{"vyr", {{"game", 7.5}}}},
+       nullptr,
+       "\"vyr.game\" must be a whole number",
+       1},
       {"data that is no text", {{"codesUrl", 3}}, nullptr, "\"codesUrl\" must be a text", 1},
       {"an empty configuration", json::object(), json::object(), "", 1},
       {"another server's section", json::object(), {{"python", {{"game", "x"}}}}, "", 1},
-      {"the game outside its section", json::object(), {{"game", 7}},
-       "\"game\" stands outside the section \"vyr\": send {\"vyr\": {\"game\": 7}}", 1},
-      {"a game as text in the section", json::object(), {{"vyr", {{"game", "7"}}}},
-       "\"vyr.game\" must be a whole number, such as 7, not \"7\"", 1},
+      {"the game outside its section",
+       json::object(),
+       {{"game", 7}},
+       "\"game\" stands outside the section \"vyr\": send {\"vyr\": {\"game\": 7}}",
+       1},
+      {"a game as text in the section",
+       json::object(),
+       {{"vyr", {{"game", "7"}}}},
+       "\"vyr.game\" must be a whole number, such as 7, not \"7\"",
+       1},
       {"a section that is no object", json::object(), {{"vyr", 7}}, "\"vyr\" must be an object", 1},
-      {"data changed while running", json::object(), {{"vyr", {{"data", "/tmp"}, {"game", 7}}}},
-       "\"vyr.data\" is read at start only", 7},
+      {"data changed while running",
+       json::object(),
+       {{"vyr", {{"data", "/tmp"}, {"game", 7}}}},
+       "\"vyr.data\" is read at start only",
+       7},
       {"a good game", json::object(), {{"vyr", {{"game", 7}}}}, "", 7},
   };
   for (const CASE& c : cases) {
@@ -312,7 +329,8 @@ TEST(VyrlsProtocol, TheHeaderNamingAnotherGameDrawsAHint) {
   const json before = diagnosticsOf(client.diagnostics(kUri, 1));
   ASSERT_EQ(before.size(), 3u) << before.dump();  // the name of world 2, its note, and the hint
   EXPECT_EQ(before[2]["severity"], 4);
-  EXPECT_EQ(before[2]["range"], json::parse(R"({"start":{"line":0,"character":10},"end":{"line":0,"character":11}})"));
+  EXPECT_EQ(before[2]["range"],
+            json::parse(R"({"start":{"line":0,"character":10},"end":{"line":0,"character":11}})"));
   client.notify("workspace/didChangeConfiguration", {{"settings", {{"vyr", {{"game", 7}}}}}});
   EXPECT_EQ(diagnosticsOf(client.diagnostics(kUri, 1)), json::array());
 }

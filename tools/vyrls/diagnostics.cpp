@@ -111,8 +111,9 @@ nlohmann::json headerGameHint(const TEXTDOCUMENT& document, int gameNo, POSITION
   return {{"range", rangeJson(document.positionAt(at, encoding), document.positionAt(end, encoding))},
           {"severity", 4},
           {"source", "vyrls"},
-          {"message", "The header names game " + std::to_string(named) + "; the editor checks these orders for game " +
-                          checked + ". Set the editor's setting \"game\" to " + std::to_string(named) +
+          {"message", "The header names game " + std::to_string(named) +
+                          "; the editor checks these orders for game " + checked +
+                          ". Set the editor's setting \"game\" to " + std::to_string(named) +
                           " to check them for that game (vyrls.md, \"Switching the game\")."}};
 }
 

@@ -162,7 +162,9 @@ class IDFINDER final : public nlohmann::json::json_sax_t {
     atId_ = depth_ == 1 && name == "id";
     return true;
   }
-  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
+    return false;
+  }
 
  private:
   bool value(nlohmann::json read) {

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <map>
 #include <string>
-#include <vector>
 #include <utility>
+#include <vector>
 
 #include "checker/engine.h"
 #include "checker/syntax.h"
@@ -74,7 +74,8 @@ std::string positionFault(const nlohmann::json& position, const std::string& whe
 // What is wrong with the parameters of a request about a document, or "".
 std::string paramsFault(const std::string& method, const nlohmann::json& params) {
   if (!method.starts_with("textDocument/")) return {};
-  if (!member(member(params, "textDocument"), "uri").is_string()) return "params.textDocument.uri must be a string";
+  if (!member(member(params, "textDocument"), "uri").is_string())
+    return "params.textDocument.uri must be a string";
   if (method == "textDocument/completion" || method == "textDocument/hover") {
     return positionFault(member(params, "position"), "params.position");
   }
@@ -97,8 +98,8 @@ std::string shownValue(const nlohmann::json& value) {
 // or the section "vyr" of the configuration, into `options`. A value of the
 // wrong shape, and a key that is no setting, is passed over and named in
 // `faults`. Answers 1 when the game number was set.
-int applySettings(const nlohmann::json& settings, const std::string& section, int atStart, SERVEROPTIONS& options,
-                  std::vector<std::string>& faults) {
+int applySettings(const nlohmann::json& settings, const std::string& section, int atStart,
+                  SERVEROPTIONS& options, std::vector<std::string>& faults) {
   // Some clients write an empty table as an empty array.
   if (settings.is_null() || (settings.is_array() && settings.empty())) return 0;
   if (!settings.is_object()) {
@@ -239,9 +240,11 @@ nlohmann::json SERVER::initialize(const nlohmann::json& params) {
   const nlohmann::json& options = member(params, "initializationOptions");
   std::vector<std::string> faults;
   (void)applySettings(options, "", 1, options_, faults);
-  if (options.is_object() && options.contains("vyr")) (void)applySettings(options["vyr"], "vyr", 1, options_, faults);
+  if (options.is_object() && options.contains("vyr"))
+    (void)applySettings(options["vyr"], "vyr", 1, options_, faults);
   if (!faults.empty()) {
-    notify("window/showMessage", {{"type", kMessageWarning}, {"message", settingsMessage(faults, options_.gameNo)}});
+    notify("window/showMessage",
+           {{"type", kMessageWarning}, {"message", settingsMessage(faults, options_.gameNo)}});
   }
   encoding_ = offersUtf8(member(params, "capabilities")) ? POSITIONENCODING::kUtf8 : POSITIONENCODING::kUtf16;
   dataReady_ = gameDataLoaded(options_.data, dataFault_);
@@ -338,12 +341,13 @@ void SERVER::readSettings(const nlohmann::json& settings) {
   } else if (settings.is_object()) {
     for (const char* key : {"game", "data", "codesUrl"}) {
       if (!settings.contains(key)) continue;
-      faults.push_back(std::string("\"") + key + "\" stands outside the section \"vyr\": send {\"vyr\": {\"" + key +
-                       "\": " + shownValue(settings[key]) + "}}");
+      faults.push_back(std::string("\"") + key + "\" stands outside the section \"vyr\": send {\"vyr\": {\"" +
+                       key + "\": " + shownValue(settings[key]) + "}}");
     }
   }
   if (!faults.empty()) {
-    notify("window/showMessage", {{"type", kMessageWarning}, {"message", settingsMessage(faults, options_.gameNo)}});
+    notify("window/showMessage",
+           {{"type", kMessageWarning}, {"message", settingsMessage(faults, options_.gameNo)}});
   }
   if (game) checkAll();
 }
