@@ -186,7 +186,7 @@ TEST(VyrmailOptions, CommandLineAndConfigurationFile) {
   EXPECT_EQ(settings.maxReplies, 0);
   const std::pair<std::string, std::string> faults[] = {
       {"game 7\n", "c:1: a setting is NAME = VALUE"},
-      {"\ngame = x\n", "c:2: game wants a number from 1"},
+      {"\ngame = x\n", "c:2: game wants a number"},
       {"colour = red\n", "c:1: unknown setting colour"},
   };
   for (const auto& [text, expected] : faults) {

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "vyrmail/orderscheck.h"
+
 namespace vyr {
 namespace {
 
@@ -21,8 +23,7 @@ int apply(std::string_view name, std::string_view value, SETTINGS& settings, std
   if (name == "data") {
     settings.data = value;
   } else if (name == "game") {
-    if (!parseCount(value, 1, number) || number > 999999) return fault = "--game wants a number from 1", 0;
-    settings.gameNo = static_cast<int>(number);
+    if (!parseGame(value, settings.gameNo)) return fault = "--game wants a number", 0;
   } else if (name == "from") {
     settings.from = value;
   } else if (name == "sendmail") {
@@ -74,7 +75,7 @@ int parseVyrmailConfig(std::string_view text, const std::string& file, SETTINGS&
     if (equals == std::string_view::npos) {
       why = "a setting is NAME = VALUE";
     } else if (!apply(trim(line.substr(0, equals)), trim(line.substr(equals + 1)), settings, why)) {
-      if (why.rfind("--", 0) == 0) why.erase(0, 2);
+      if (const std::size_t dashes = why.find("--"); dashes != std::string::npos) why.erase(dashes, 2);
     }
     if (!why.empty()) {
       fault = file + ":" + std::to_string(lineNo) + ": " + why;

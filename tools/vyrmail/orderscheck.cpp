@@ -2,8 +2,11 @@
 
 #include "checker/engine.h"
 #include "checker/findingformat.h"
+#include "checker/gamenumber.h"
 
 namespace vyr {
+
+int parseGame(std::string_view text, int& gameNo) { return parseGameNumber(text, gameNo); }
 
 int loadOrdersData(const std::string& path, std::string& error) { return loadGameData(path, error); }
 

@@ -10,6 +10,10 @@
 
 namespace vyr {
 
+// Reads a game number as VyrSyn and vyrcheck read it; answers 0 for text
+// that is no number.
+int parseGame(std::string_view text, int& gameNo);
+
 // Answers 1, or 0 with the fault in words.
 int loadOrdersData(const std::string& path, std::string& error);
 

@@ -143,7 +143,7 @@ int STORE::prepare(const std::string& player, const std::string& orders, const s
   const std::string folder = gameDir_ + "/" + safeName(player);
   const std::string history = folder + "/history";
   if (!makeFolder(history, error)) return 0;
-  const std::string lockPath = gameDir_ + "/.lock";
+  const std::string lockPath = folder + "/.lock";
   filing.lock_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
   if (filing.lock_ < 0) {
     error = faultOf(lockPath);
@@ -179,7 +179,7 @@ int STORE::prepare(const std::string& player, const std::string& orders, const s
     }
     filing.moves_.push_back(move);
   }
-  filing.folders_ = {history, folder, gameDir_};
+  filing.folders_ = {history, folder, gameDir_, root_};
   return 1;
 }
 

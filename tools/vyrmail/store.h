@@ -10,8 +10,9 @@
 // it exactly once: prepare() writes every file to a temporary name and syncs
 // it; commit() renames them into place and syncs the folders, abandon()
 // removes them. Between the two the reply is sent: a failed reply abandons
-// the filing. A filing holds the game's lock file from prepare to its end,
-// so that two deliveries at once number their filings apart.
+// the filing. A filing holds its player's lock file (PLAYER/.lock) from
+// prepare to its end, so that two deliveries at once number their filings
+// apart.
 #pragma once
 
 #include <string>
