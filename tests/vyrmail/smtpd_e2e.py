@@ -196,7 +196,7 @@ try:
     history = sorted(n for n in os.listdir(player + "/history") if n.endswith(".txt"))
     if history != ["0001.txt", "0002.txt"]:
         faults.append("filings after the retry: %s" % history)
-    _, parts = reply_parts(replies()[-1])
+    _, parts = reply_parts([name for name in replies() if name != first][0])
     if "replacing the one before: changed 1 line" not in parts.get("text", b"").decode():
         faults.append("the retried reply: %s" % parts.get("text", b"").decode())
 finally:
