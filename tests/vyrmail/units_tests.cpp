@@ -142,6 +142,13 @@ TEST(VyrmailStore, FilingIsAllOrNothing) {
   EXPECT_EQ(third.changedLines, 0);
   EXPECT_EQ(third.receipt, receiptOf("one\n2\n"));
   STORE::abandon(third);
+  std::ofstream(folder + "/history/9999.txt") << "old\n";
+  for (int expected : {10000, 10001}) {
+    FILING filing;
+    ASSERT_TRUE(store.prepare("p", "x\n", "mail\n", filing, error));
+    EXPECT_EQ(filing.number, expected);
+    ASSERT_TRUE(STORE::commit(filing, error));
+  }
   EXPECT_EQ(store.allowReply("a@b", 2, 1000, error), 1);
   EXPECT_EQ(store.allowReply("a@b", 2, 1001, error), 1);
   EXPECT_EQ(store.allowReply("a@b", 2, 1002, error), 0);

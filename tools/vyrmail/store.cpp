@@ -97,9 +97,11 @@ int lastNumber(const std::string& folder) {
   std::error_code code;
   for (fs::directory_iterator it(folder, code), end; !code && it != end; it.increment(code)) {
     const std::string name = it->path().filename().string();
-    if (name.size() == 8 && name.compare(4, 4, ".txt") == 0 &&
-        std::all_of(name.begin(), name.begin() + 4, [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
-      last = std::max(last, std::stoi(name.substr(0, 4)));
+    const std::size_t digits = name.size() - 4;  // NNNN.txt, more digits past 9999
+    if (name.size() >= 8 && name.size() <= 13 && name.ends_with(".txt") &&
+        std::all_of(name.begin(), name.begin() + static_cast<std::ptrdiff_t>(digits),
+                    [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
+      last = std::max(last, std::stoi(name.substr(0, digits)));
     }
   }
   return last;
