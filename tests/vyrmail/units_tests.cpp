@@ -68,6 +68,7 @@ TEST(VyrmailLoops, WhoIsAnsweredAndWho) {
       {"X-Loop: someone-else\nFrom: a@example.org\n", ""},
       {"X-Loop: vyrmail\nFrom: a@example.org\n", "own X-Loop mark"},
       {"From: \"a b\"@example.org\n", "sender address not usable"},
+      {"Return-Path: <alice@example\xFF.org>\n", "sender address not usable"},
   };
   for (const CASE& c : cases) {
     const MAILVIEW mail = parseMail(c.header + "\nbody\n");

@@ -37,7 +37,7 @@ int isSafeAddress(const std::string& address) {
   if (at == 0 || at == std::string::npos || at + 1 == address.size()) return 0;
   return std::none_of(address.begin(), address.end(), [](char c) {
     const auto byte = static_cast<unsigned char>(c);
-    return byte <= 0x20 || byte == 0x7F || std::string_view("<>()[],;:\"\\").find(c) != std::string_view::npos;
+    return byte <= 0x20 || byte >= 0x7F || std::string_view("<>()[],;:\"\\").find(c) != std::string_view::npos;
   });
 }
 

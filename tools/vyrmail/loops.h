@@ -23,8 +23,8 @@ std::string replyAddress(const MAILVIEW& mail, const std::string& envelopeSender
 // ("null sender", "Auto-Submitted: auto-replied", ...).
 std::string noReplyReason(const MAILVIEW& mail, const std::string& address);
 
-// 1 for an address a reply may be written to: one mailbox, no white space,
-// no control characters, no brackets, quotes, commas or semicolons.
+// 1 for an address a reply may be written to: one mailbox of printable
+// ASCII, with no white space, brackets, quotes, commas or semicolons.
 int isSafeAddress(const std::string& address);
 
 }  // namespace vyr
