@@ -144,9 +144,11 @@ class MAILHANDLER {
                      ".\nNothing was checked or filed. Send the orders as plain text, or attach the orders file.\n";
         out_.summary = "HTML only";
       } else {
-        reply.text = "No orders for game " + game +
-                     " were found in your mail: it holds no text.\nNothing was checked or filed. Send the orders as "
-                     "plain text, or attach the orders file.\n";
+        reply.text = "No orders for game " + game + " were found in your mail: it holds no text" +
+                     (mail.truncated ? " within its first " + std::to_string(kMaxParts) + " parts and " +
+                                           std::to_string(kMaxDepth) + " levels"
+                                     : std::string()) +
+                     ".\nNothing was checked or filed. Send the orders as plain text, or attach the orders file.\n";
         out_.summary = "no text";
       }
       return std::move(out_);
