@@ -207,6 +207,7 @@ TEST(VyrmailOptions, CommandLineAndConfigurationFile) {
   EXPECT_EQ(settings.maxBytes, 100);
   EXPECT_EQ(settings.haveSender, 1);
   EXPECT_FALSE(parseVyrmailOptions({"--max-bytes", "-1"}, settings, fault));
+  EXPECT_FALSE(parseVyrmailOptions({"--max-bytes", "9223372036854775807"}, settings, fault));
   EXPECT_FALSE(parseVyrmailOptions({"--store"}, settings, fault));
   EXPECT_EQ(fault, "--store wants a value");
 }

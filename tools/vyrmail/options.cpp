@@ -40,7 +40,9 @@ int apply(std::string_view name, std::string_view value, SETTINGS& settings, std
     settings.sender = value;
     settings.haveSender = 1;
   } else if (name == "max-bytes") {
-    if (!parseCount(value, 1, number)) return fault = "--max-bytes wants a number of bytes", 0;
+    if (!parseCount(value, 1, number) || number > (1LL << 30)) {
+      return fault = "--max-bytes wants a number of bytes up to 1073741824", 0;
+    }
     settings.maxBytes = number;
   } else if (name == "max-replies") {
     if (!parseCount(value, 0, number) || number > 1000000) return fault = "--max-replies wants a number", 0;
