@@ -1,6 +1,7 @@
 #include "vyrmail/vyrmail.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <sysexits.h>
 #include <unistd.h>
@@ -205,6 +206,7 @@ int runVyrmail(int argc, char** argv) {
   }
   if (settings.hashPassword) return hashFromStdin();
   std::signal(SIGPIPE, SIG_IGN);  // a sendmail command that ends early is a failed reply, not our end
+  ::umask(027);  // the store keeps the mails, passwords on header lines included: not for other users
   initMime();
   if (!initSodium()) {
     logLine(settings, "libsodium cannot be used");
