@@ -29,7 +29,7 @@ import tempfile
 import time
 
 SKIP = 77
-vyrmail, vyrsyn, data, doc = sys.argv[1:5]
+vyrmail, vyrsyn, data, doc = (os.path.abspath(path) for path in sys.argv[1:5])  # smtpd runs in its own folder
 bench = int(sys.argv[6]) if len(sys.argv) > 6 and sys.argv[5] == "--bench" else 0
 if os.geteuid() != 0 or not all(shutil.which(t) for t in ("smtpd", "swaks", "unshare", "nsenter")):
     print("skipped: needs root, smtpd, swaks, unshare and nsenter")
@@ -146,12 +146,17 @@ try:
 
     if bench:
         times = []
+        seen = set()
         for k in range(bench):
             before = len(replies())
             start = time.monotonic()
             send("Orders %d" % k, ORDERS.replace("Kestrel7", "Kestrel%d" % k))
             wait_for("reply %d" % k, lambda: len(replies()) > before)
             times.append(time.monotonic() - start)
+            newest = [name for name in replies() if name not in seen]
+            seen.update(newest)
+            if reply_parts(newest[0])[0]["Auto-Submitted"] != "auto-replied":
+                sys.exit("mail %d was not answered by vyrmail (a bounce?)" % k)
         print("swaks to reply in the Maildir, %d mails: median %.3f s, min %.3f s, max %.3f s"
               % (bench, statistics.median(times), min(times), max(times)))
         sys.exit(0)
