@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Runs the built vyrmail on one mail of the corpus and checks the outcome.
 
-usage: run_corpus.py VYRMAIL VYRSYN SYNTAX_DAT CASE.eml
+usage: run_corpus.py VYRMAIL VYRSYN VYRCHECK SYNTAX_DAT CASE.eml
 
 CASE.expect beside the mail says what must come of it, one check a line
 ('#' starts a comment):
@@ -16,7 +16,9 @@ CASE.expect beside the mail says what must come of it, one check a line
   no-text: WORDS      words it must not hold
   attachments: NAMES  the last reply's attachment names, in order
   orders: FILE        the orders as decoded: every orders-*.txt / orders.txt
-                      attachment is what VyrSyn writes for its block of FILE
+                      attachment is what VyrSyn writes for its block of FILE,
+                      and findings.json what vyrcheck --format json writes for
+                      the blocks as files of those names
   filed: PLAYER FILE  the store holds FILE as PLAYER's orders (and the raw mail)
   history: PLAYER N   PLAYER has N filings
   not-filed           the store holds no orders
@@ -31,7 +33,7 @@ import subprocess
 import sys
 import tempfile
 
-vyrmail, vyrsyn, data, case = sys.argv[1:5]
+vyrmail, vyrsyn, vyrcheck, data, case = sys.argv[1:6]
 corpus = os.path.dirname(os.path.abspath(case))
 stem = case[:-len(".eml")]
 checks = []
@@ -132,6 +134,17 @@ with tempfile.TemporaryDirectory() as work:
             want = subprocess.run([vyrsyn, "1"], input=block.encode(), capture_output=True, timeout=60).stdout
             if got != want:
                 fail("block %d: the annotated attachment is not VyrSyn's output:\n%r\n%r" % (k + 1, got, want))
+        names = [name for name, _ in attachments if re.fullmatch(r"orders(-\d+)?\.txt", name)]
+        blocks_dir = os.path.join(work, "blocks")
+        os.mkdir(blocks_dir)
+        for name, block in zip(names, blocks):
+            with open(os.path.join(blocks_dir, name), "w", encoding="utf-8", newline="") as f:
+                f.write(block)
+        want = subprocess.run([vyrcheck, "--format", "json"] + names, cwd=blocks_dir, capture_output=True,
+                              timeout=60).stdout
+        got = dict(attachments).get("findings.json")
+        if got != want:
+            fail("findings.json is not vyrcheck's JSON:\n%s\n%s" % (got, want.decode()))
     game = os.path.join(store, "game-1")
     for filed in values("filed"):
         player, orders = filed.split()
