@@ -40,6 +40,9 @@ std::vector<std::string_view> linesOf(std::string_view text) {
   return lines;
 }
 
+// The blocks checked in one mail; a header line past the last starts none.
+constexpr std::size_t kMaxBlocks = 16;
+
 // One block of orders in the part: from a header line to the line before
 // the next (the first block from the part's first line).
 struct BLOCK {
@@ -53,7 +56,7 @@ std::vector<BLOCK> blocksOf(std::string_view text) {
   const std::vector<std::string_view> lines = linesOf(text);
   std::vector<std::size_t> headers;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (holdsHeader(lines[i])) headers.push_back(i);
+    if (holdsHeader(lines[i]) && headers.size() < kMaxBlocks) headers.push_back(i);
   }
   std::vector<BLOCK> blocks;
   if (headers.size() <= 1) {
@@ -102,7 +105,7 @@ std::string trimmedLine(std::string_view line) {
   return std::string(line);
 }
 
-// Who may file each block; the reasons for those that are not filed.
+// The orders one player files from the mail: the blocks the roster lets them file.
 struct PLAYERORDERS {
   std::string player;
   std::string orders;
@@ -180,6 +183,11 @@ class MAILHANDLER {
     std::string text = "orders for game " + std::to_string(desk_.settings.gameNo) + " received: ";
     if (several) text += counted(static_cast<int>(blocks.size()), "block", "blocks") + ", ";
     text += countsOf(errors, warnings) + "\n";
+    const std::vector<std::string_view> lines = linesOf(part.text);
+    if (std::count_if(lines.begin(), lines.end(), holdsHeader) > static_cast<std::ptrdiff_t>(kMaxBlocks)) {
+      text += "only the first " + std::to_string(kMaxBlocks) +
+              " #VYR blocks were checked: send the others in a mail of their own\n";
+    }
     for (std::size_t k = 0; k < blocks.size(); ++k) {
       const BLOCKCHECK& check = blocks[k].check;
       text += "\n";
