@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Opens an orders file in a language server started as given and waits for
 its diagnostics: there must be some, and each code link must lead into the
-expected guide, a file that exists.
+expected guide, a file that exists; with GUIDE_URL "" there must be no link.
     lsp_check.py SERVER ORDERS GUIDE_URL"""
 import json
 import os
@@ -64,6 +64,12 @@ def main():
     process.wait(timeout=30)
     if not diagnostics:
         sys.exit("lsp_check: no findings on %s" % orders)
+    if not guide:
+        linked = [d for d in diagnostics if "codeDescription" in d]
+        if linked:
+            sys.exit("lsp_check: a link where no guide is: %r" % linked[0]["codeDescription"])
+        print("lsp_check: %d findings, none linked" % len(diagnostics))
+        return
     for diagnostic in diagnostics:
         href = diagnostic.get("codeDescription", {}).get("href", "")
         page, _, code = href.partition("#")

@@ -40,9 +40,16 @@ status=0
 PATH=$prefix/bin:$PATH vyrcheck --game 1 examples/orders-mistakes.txt >"$work/vyrcheck" || status=$?
 ((status == 2)) || fail "installed vyrcheck on the example ended with $status, not 2 (errors)"
 
+# The language server links the guide installed with it, the source tree's
+# from the build directory, and none when it has no guide beside it.
 if [[ -x $prefix/bin/vyrls ]] && command -v python3 >/dev/null; then
   python3 "$here/lsp_check.py" "$prefix/bin/vyrls" examples/orders-mistakes.txt \
     "file://$(realpath "$prefix/share/doc/vyrsyn/codes.md")" || fail "installed vyrls"
+  python3 "$here/lsp_check.py" "$build/vyrls" examples/orders-mistakes.txt \
+    "file://$(realpath doc/codes.md)" || fail "the build's vyrls"
+  mkdir "$work/alone"
+  cp "$prefix/lib/vyrsyn/vyrls" "$prefix/lib/vyrsyn/syntax.dat" "$work/alone"
+  python3 "$here/lsp_check.py" "$work/alone/vyrls" examples/orders-mistakes.txt "" || fail "vyrls without a guide"
 fi
 if [[ -x $prefix/bin/vyrserve ]]; then
   unit=$prefix/lib/systemd/system/vyrserve.service
