@@ -27,10 +27,13 @@ first=$(readme_block "$readme" "The two commands" 1)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 copy_tree "$source_dir" "$work/tree"
-# The shared compiler cache, when there is one, keeps the copy's build short.
+# The shared compiler cache, when there is one, keeps the copy's build short:
+# paths inside the copy are hashed relative to it, so each run's fresh copy
+# meets the last one's objects.
 if [[ -z ${CMAKE_CXX_COMPILER_LAUNCHER:-} ]] && command -v ccache >/dev/null; then
   export CMAKE_CXX_COMPILER_LAUNCHER=ccache
 fi
+export CCACHE_BASEDIR=$work/tree CCACHE_NOHASHDIR=true
 if [[ $mode == --without-optional ]]; then
   export CMAKE_TOOLCHAIN_FILE=$source_dir/scripts/without-optional-libraries.cmake PKG_CONFIG_LIBDIR=/nonexistent
   unset PKG_CONFIG_PATH
