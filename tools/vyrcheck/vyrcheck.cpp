@@ -203,6 +203,7 @@ std::string vyrcheckUsage() {
          "  --max-findings N             print at most N findings per file (0: all)\n"
          "  --quiet                      print the summaries only\n"
          "  -h, --help                   print this text\n"
+         "  --version                    print the version\n"
          "Exit status: 0 nothing found, 1 warnings only, 2 errors, 3 the run failed.\n";
 }
 
@@ -220,6 +221,8 @@ int parseVyrcheckOptions(const std::vector<std::string_view>& arguments, VYRCHEC
       optionsEnded = true;
     } else if (argument == "-h" || argument == "--help") {
       options.help = 1;
+    } else if (argument == "--version") {
+      options.version = 1;
     } else if (argument == "--quiet") {
       options.quiet = 1;
     } else if (argument == "--no-notes") {
@@ -250,7 +253,7 @@ int parseVyrcheckOptions(const std::vector<std::string_view>& arguments, VYRCHEC
       fault = "unknown option '" + std::string(argument) + "'";
     }
   }
-  if (!fault.empty() || options.help) return fault.empty() ? 1 : 0;
+  if (!fault.empty() || options.help || options.version) return fault.empty() ? 1 : 0;
   if (options.files.empty()) {
     fault = "no orders file given ('-' reads standard input)";
   } else if (options.format == REPORTFORMAT::kAnnotated && options.outDir.empty()) {
@@ -271,6 +274,10 @@ int runVyrcheck(int argc, char** argv) {
   }
   if (options.help) {
     emit(stdout, vyrcheckUsage());
+    return kStatusClean;
+  }
+  if (options.version) {
+    emit(stdout, "vyrcheck " VYR_VERSION "\n");
     return kStatusClean;
   }
   if (options.format == REPORTFORMAT::kAnnotated) {

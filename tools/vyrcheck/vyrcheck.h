@@ -33,6 +33,7 @@ struct VYRCHECKOPTIONS {
   int notes = 1;  // 0: --no-notes
   COLUMNUNIT columns = COLUMNUNIT::kByte;
   int help = 0;
+  int version = 0;
   std::vector<std::string> files;  // "-" is standard input
 };
 

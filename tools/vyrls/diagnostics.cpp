@@ -177,7 +177,7 @@ nlohmann::json diagnosticOf(const FINDING& finding, const TEXTDOCUMENT& document
   };
   if (!finding.code.empty()) {
     diagnostic["code"] = finding.code;
-    diagnostic["codeDescription"] = {{"href", codesUrl + "#" + finding.code}};
+    if (!codesUrl.empty()) diagnostic["codeDescription"] = {{"href", codesUrl + "#" + finding.code}};
   }
   if (!finding.suggestion.empty()) diagnostic["data"] = {{"suggestion", finding.suggestion}};
   return diagnostic;

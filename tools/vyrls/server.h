@@ -22,7 +22,7 @@ namespace vyr {
 struct SERVEROPTIONS {
   std::string data;  // archive or directory; "" for syntax.dat beside the program
   int gameNo = 1;
-  std::string codesUrl;  // the codes document; a finding's link is codesUrl#code
+  std::string codesUrl;  // the codes document; a finding's link is codesUrl#code, none when ""
 };
 
 class SERVER {

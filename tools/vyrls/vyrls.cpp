@@ -16,8 +16,11 @@
 #include "text/optionvalue.h"
 #include "vyrls/framing.h"
 
-#ifndef VYRLS_INSTALLED_CODES
-#define VYRLS_INSTALLED_CODES "/usr/local/share/doc/vyrsyn/codes.md"
+#ifndef VYRLS_BUILD_DIR
+#define VYRLS_BUILD_DIR ""
+#endif
+#ifndef VYRLS_SOURCE_CODES
+#define VYRLS_SOURCE_CODES ""
 #endif
 
 namespace vyr {
@@ -101,22 +104,23 @@ bool readNumber(std::string_view text, int& value) {
 
 }  // namespace
 
-// The installed copy beside the program (bin/../share/doc/vyrsyn), else the
-// copy of the source tree when the program is run from its build directory,
-// else the copy under the install prefix.
+// The copy installed with the program (the program lies in bin/ or in
+// lib/vyrsyn/, the guide in share/doc/vyrsyn/), or the source tree's when the
+// program runs from its build directory; "" when neither is there.
 std::string defaultCodesUrl() {
   std::error_code ignored;
   const std::filesystem::path directory =
       std::filesystem::read_symlink("/proc/self/exe", ignored).parent_path();
-  if (!directory.empty()) {
-    for (const char* relative : {"../share/doc/vyrsyn/codes.md", "../doc/codes.md"}) {
-      const std::filesystem::path candidate = directory / relative;
-      if (std::filesystem::is_regular_file(candidate, ignored)) {
-        return "file://" + std::filesystem::weakly_canonical(candidate, ignored).string();
-      }
+  if (directory.empty()) return {};
+  std::vector<std::filesystem::path> candidates = {directory / "../share/doc/vyrsyn/codes.md",
+                                                   directory / "../../share/doc/vyrsyn/codes.md"};
+  if (std::filesystem::equivalent(directory, VYRLS_BUILD_DIR, ignored)) candidates.emplace_back(VYRLS_SOURCE_CODES);
+  for (const std::filesystem::path& candidate : candidates) {
+    if (std::filesystem::is_regular_file(candidate, ignored)) {
+      return "file://" + std::filesystem::weakly_canonical(candidate, ignored).string();
     }
   }
-  return std::string("file://") + VYRLS_INSTALLED_CODES;
+  return {};
 }
 
 std::string vyrlsUsage() {
@@ -126,7 +130,8 @@ std::string vyrlsUsage() {
          "  --data ARCHIVE|DIR    the game data (default syntax.dat beside the program)\n"
          "  --game N              the game number (default 1)\n"
          "  --codes-url URL       where the codes of the findings are explained\n"
-         "  -h, --help            print this text\n";
+         "  -h, --help            print this text\n"
+         "  --version             print the version\n";
 }
 
 int parseVyrlsOptions(const std::vector<std::string_view>& arguments, VYRLSOPTIONS& options,
@@ -141,6 +146,8 @@ int parseVyrlsOptions(const std::vector<std::string_view>& arguments, VYRLSOPTIO
     }
     if (argument == "-h" || argument == "--help") {
       options.help = 1;
+    } else if (argument == "--version") {
+      options.version = 1;
     } else if (optionValue(arguments, i, "--data", value, fault)) {
       options.server.data = value;
     } else if (optionValue(arguments, i, "--codes-url", value, fault)) {
@@ -165,6 +172,10 @@ int runVyrls(int argc, char** argv) {
   }
   if (options.help) {
     std::fputs(vyrlsUsage().c_str(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::fputs("vyrls " VYR_VERSION "\n", stdout);
     return 0;
   }
   if (options.server.codesUrl.empty()) options.server.codesUrl = defaultCodesUrl();

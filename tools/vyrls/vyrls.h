@@ -17,6 +17,7 @@ namespace vyr {
 struct VYRLSOPTIONS {
   SERVEROPTIONS server;
   int help = 0;
+  int version = 0;
 };
 
 // The default address of the codes document: the installed copy.

@@ -32,6 +32,7 @@ struct SETTINGS {
   int maxReplies = 10;  // per sender and hour; 0 for no limit
   int hashPassword = 0;
   int help = 0;
+  int version = 0;
 };
 
 // What the handling decided.

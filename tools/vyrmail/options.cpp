@@ -105,6 +105,10 @@ int parseVyrmailOptions(const std::vector<std::string_view>& arguments, SETTINGS
       settings.help = 1;
       continue;
     }
+    if (argument == "--version") {
+      settings.version = 1;
+      continue;
+    }
     if (argument == "--hash-password") {
       settings.hashPassword = 1;
       continue;
@@ -143,6 +147,8 @@ std::string vyrmailUsage() {
          "  --maildir DIR        handles every mail in DIR/new and moves it to DIR/cur\n"
          "  --config FILE        settings NAME = VALUE, one a line (the command line wins)\n"
          "  --hash-password      reads a password on standard input and prints its hash for the roster\n"
+         "  --help               shows this text\n"
+         "  --version            shows the version\n"
          "Exit status: 0 handled, 64 usage, 75 try again later (nothing filed, nothing sent).\n";
 }
 

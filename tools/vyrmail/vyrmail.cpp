@@ -204,6 +204,10 @@ int runVyrmail(int argc, char** argv) {
     std::fputs(vyrmailUsage().c_str(), stdout);
     return EX_OK;
   }
+  if (settings.version) {
+    std::fputs("vyrmail " VYR_VERSION "\n", stdout);
+    return EX_OK;
+  }
   if (settings.hashPassword) return hashFromStdin();
   std::signal(SIGPIPE, SIG_IGN);  // a sendmail command that ends early is a failed reply, not our end
   ::umask(027);  // the store keeps the mails, passwords on header lines included: not for other users

@@ -47,6 +47,7 @@ constexpr char kUsage[] =
     "Options:\n"
     "  -f, --force  replace an existing archive or loose file\n"
     "  -h, --help   show this text\n"
+    "  --version    show the version\n"
     "\n"
     "Exit status: 0 done, 1 the job failed or check found errors, 2 the command\n"
     "line is wrong.\n";
@@ -56,6 +57,7 @@ struct CommandLine {
   std::vector<std::string> operands;
   int force = 0;
   int help = 0;
+  int version = 0;
 };
 
 int misuse(std::string_view message) {
@@ -81,6 +83,8 @@ std::string parseCommandLine(int argc, char** argv, CommandLine& line) {
         line.force = 1;
       } else if (arg == "-h" || arg == "--help") {
         line.help = 1;
+      } else if (arg == "--version") {
+        line.version = 1;
       } else {
         return "unknown option " + std::string(arg);
       }
@@ -148,6 +152,10 @@ int main(int argc, char** argv) {
   const std::string fault = parseCommandLine(argc, argv, line);
   if (line.help) {
     std::fputs(kUsage, stdout);
+    return kDone;
+  }
+  if (line.version) {
+    std::fputs("vyrpack " VYR_VERSION "\n", stdout);
     return kDone;
   }
   if (!fault.empty()) return misuse(fault);

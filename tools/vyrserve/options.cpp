@@ -51,6 +51,10 @@ int parseServeOptions(const std::vector<std::string_view>& arguments, SERVEOPTIO
       options.help = 1;
       continue;
     }
+    if (name == "--version") {
+      options.version = 1;
+      continue;
+    }
     if (name == "--quiet" || name == "-q") {
       options.quiet = 1;
       continue;
@@ -101,7 +105,8 @@ std::string serveUsage() {
          "  --workers N          connections served at once (default 64)\n"
          "  --timeout SECONDS    the read and the write timeout (default 10)\n"
          "  --quiet, -q          no line per request on standard error\n"
-         "  --help, -h           this text\n";
+         "  --help, -h           this text\n"
+         "  --version            the version\n";
 }
 
 }  // namespace vyr

@@ -18,6 +18,7 @@ struct SERVEOPTIONS {
   int timeoutSeconds = 10;         // each read and each write
   int quiet = 0;                   // 1: no line per request on standard error
   int help = 0;
+  int version = 0;
 };
 
 // Reads the arguments after the program name. Answers 1, or 0 with the fault

@@ -85,6 +85,10 @@ int runVyrserve(int argc, char** argv) {
     std::fwrite(usage.data(), 1, usage.size(), stdout);
     return 0;
   }
+  if (options.version) {
+    std::fputs("vyrserve " VYR_VERSION "\n", stdout);
+    return 0;
+  }
   std::signal(SIGPIPE, SIG_IGN);
   std::string error;
   if (!loadGameData(options.data, error)) {
