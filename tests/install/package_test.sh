@@ -64,6 +64,14 @@ vyrcheck --game 1 orders.txt >/dev/null || status=$?
 ((status == 2)) || fail "vyrcheck on the example ended with $status, not 2"
 vyrpack check /usr/lib/vyrsyn/syntax.dat >/dev/null || fail "vyrpack check of the installed archive"
 python3 "$source_dir/$here/lsp_check.py" vyrls orders.txt file:///usr/share/doc/vyrsyn/codes.md
+if command -v vyrmail >/dev/null; then
+  # A mail of the example orders, answered through a sendmail stand-in that keeps the reply.
+  printf '#!/bin/sh\ncat >"%s/reply"\n' "$work" >"$work/sendmail"
+  chmod +x "$work/sendmail"
+  { printf 'From: player@example.org\nTo: orders@example.org\nSubject: turn\n\n'; cat orders.txt; } >mail
+  vyrmail --from orders@example.org --sendmail "$work/sendmail" <mail || fail "vyrmail on a mail of the example orders"
+  grep -q '^Auto-Submitted: auto-replied' reply || fail "vyrmail's reply lacks Auto-Submitted"
+fi
 bash "$source_dir/$here/programs_test.sh" /usr/bin /usr/share/bash-completion/completions/vyrcheck \
   "$(dpkg-query -W -f='${Version}' vyrsyn)"
 
