@@ -149,17 +149,14 @@ TEST(VyrserveFairLock, HandsTheLockOnInTheOrderItWasAsked) {
   lock.lock();
   std::vector<int> order;
   std::vector<std::thread> waiters;
-  std::atomic<int> queued{0};
   for (int n = 0; n < 6; ++n) {
     waiters.emplace_back([&, n] {
-      ++queued;
       lock.lock();
       order.push_back(n);
       lock.unlock();
     });
     // Each waiter is queued before the next starts.
-    while (queued.load() <= n) std::this_thread::yield();
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    while (lock.waiting() <= static_cast<std::size_t>(n)) std::this_thread::yield();
   }
   lock.unlock();
   for (std::thread& waiter : waiters) waiter.join();

@@ -313,6 +313,11 @@ class SESSION : public std::enable_shared_from_this<SESSION> {
       response_.prepare_payload();
     }
     const int status = answer.status;
+    if (core_.settings.log != nullptr) {  // queued before the answer leaves, in the order of the answers
+      const std::string method = headRead() ? std::string(parser_->get().method_string()) : std::string("-");
+      core_.settings.log->write(client() + " " + printable(method) + " " + printable(path()) + " " +
+                                std::to_string(status) + " " + std::to_string(bodyBytes_));
+    }
     stream_.expires_after(2 * timeout());
     http::async_write(stream_, response_,
                       [self = shared_from_this(), keep, status, check](ERRORCODE fault, std::size_t) {
@@ -323,11 +328,6 @@ class SESSION : public std::enable_shared_from_this<SESSION> {
   void onSent(ERRORCODE fault, bool keep, int status, bool check) {
     const double seconds = std::chrono::duration<double>(CLOCK::now() - started_).count();
     core_.metrics.answered(status, check, seconds);
-    if (core_.settings.log != nullptr) {
-      const std::string method = headRead() ? std::string(parser_->get().method_string()) : std::string("-");
-      core_.settings.log->write(client() + " " + printable(method) + " " + printable(path()) + " " +
-                                std::to_string(status) + " " + std::to_string(bodyBytes_));
-    }
     if (fault) return;
     if (!keep) return lingerClose();
     awaitNext();

@@ -41,16 +41,22 @@ void raiseDescriptorLimit() {
   ::setrlimit(RLIMIT_NOFILE, &limit);
 }
 
-// Waits for SIGTERM or SIGINT, blocked in every other thread, and stops the
-// server then; SIGHUP reopens the request log.
+// The signals the watch below takes, blocked before any thread starts so
+// that every thread inherits the mask.
+sigset_t watchedSignals() {
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGTERM);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGHUP);
+  return signals;
+}
+
+// Waits for SIGTERM or SIGINT and stops the server then; SIGHUP reopens the
+// request log.
 class SIGNALWATCH {
  public:
-  SIGNALWATCH(HTTPSERVER& server, ACCESSLOG* log) : server_(server), log_(log) {
-    sigemptyset(&signals_);
-    sigaddset(&signals_, SIGTERM);
-    sigaddset(&signals_, SIGINT);
-    sigaddset(&signals_, SIGHUP);
-    pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
+  SIGNALWATCH(HTTPSERVER& server, ACCESSLOG* log) : server_(server), log_(log), signals_(watchedSignals()) {
     thread_ = std::thread([this] { watch(); });
   }
   ~SIGNALWATCH() {
@@ -98,6 +104,8 @@ int runVyrserve(int argc, char** argv) {
     return 0;
   }
   std::signal(SIGPIPE, SIG_IGN);
+  const sigset_t watched = watchedSignals();
+  pthread_sigmask(SIG_BLOCK, &watched, nullptr);
   raiseDescriptorLimit();
   std::string error;
   if (!loadServedData(options.data, error)) {
