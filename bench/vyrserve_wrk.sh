@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# The web checker under wrk: 2 threads, 50 connections posting a 300-line
+# orders file to /api/check on loopback, with the request log on as the
+# README configures it (or --quiet, or standard error a slow pipe).
+#
+#   bench/vyrserve_wrk.sh VYRSERVE SYNTAX_DAT [SECONDS] [LOG] [FAULTS] [CPUS]
+#
+# LOG: "on" (standard error to a file), "quiet", or "slowpipe" (standard error
+# read at 10 kB/s); FAULTS: the share of faulty order lines (0: 3 findings,
+# 0.13: 43 findings); CPUS: a taskset list for the server ("" for all). Prints
+# checks per second, the median, 99th percentile and worst latency, wrk's
+# timeouts and the kernel's count of listen-queue overflows during the run.
+# As root it runs in a network namespace of its own, so that the overflow
+# count is the server's alone and not the machine's.
+set -euo pipefail
+if [[ $(id -u) == 0 && -z ${VYR_OWN_NETNS:-} ]] && command -v unshare >/dev/null; then
+  exec unshare -n env VYR_OWN_NETNS=1 bash -c 'ip link set lo up && exec "$0" "$@"' "$0" "$@"
+fi
+vyrserve=$1
+data=$2
+seconds=${3:-10}
+log=${4:-on}
+faults=${5:-0}
+cpus=${6:-}
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+work=$(mktemp -d)
+server=
+cleanup() {
+  [[ -n $server ]] && kill "$server" 2>/dev/null && wait "$server" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+python3 "$here/generate_orders.py" 300 --faults "$faults" --old-checks 0 --data "$here/../data" >"$work/orders.txt"
+python3 - "$work/orders.txt" "$work/post.lua" <<'PY'
+import json, sys
+body = json.dumps({"orders": open(sys.argv[1]).read(), "game": 1})
+with open(sys.argv[2], "w") as out:
+    out.write('wrk.method = "POST"\nwrk.headers["Content-Type"] = "application/json"\n')
+    out.write("wrk.body = " + json.dumps(body) + "\n")
+PY
+port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+launch=()
+[[ -n $cpus ]] && launch=(taskset -c "$cpus")
+flags=()
+[[ $log == quiet ]] && flags=(--quiet)
+case $log in
+  slowpipe)
+    "${launch[@]}" "$vyrserve" --listen "127.0.0.1:$port" --data "$data" "${flags[@]}" \
+      2> >(python3 -c 'import sys, time
+while sys.stdin.buffer.read(512): time.sleep(0.05)') &
+    ;;
+  *) "${launch[@]}" "$vyrserve" --listen "127.0.0.1:$port" --data "$data" "${flags[@]}" 2>"$work/server.log" & ;;
+esac
+server=$!
+for _ in $(seq 100); do
+  curl -s -o /dev/null "http://127.0.0.1:$port/healthz" && break
+  sleep 0.1
+done
+nstat -n TcpExtListenOverflows >/dev/null
+wrk -t2 -c50 -d"${seconds}s" --timeout 5s --latency -s "$work/post.lua" "http://127.0.0.1:$port/api/check" >"$work/wrk.txt"
+overflows=$(nstat -az TcpExtListenOverflows | awk '/TcpExtListenOverflows/ {print $2}')
+awk -v overflows="${overflows:-0}" -v load="$(cut -d' ' -f1 /proc/loadavg)" '
+  /Requests\/sec/ {rate = $2}
+  /^ +50%/ {median = $2}
+  /^ +99%/ {p99 = $2}
+  /^ +Latency +[0-9]/ {worst = $4}
+  /Socket errors/ {timeouts = $NF}
+  /Non-2xx/ {non2xx = $NF}
+  END {printf "checks/s %s  median %s  p99 %s  worst %s  timeouts %s  non-2xx %s  listen overflows %s  load %s\n",
+       rate, median, p99, worst, timeouts + 0, non2xx + 0, overflows, load}' "$work/wrk.txt"
