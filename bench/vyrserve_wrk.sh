@@ -3,11 +3,13 @@
 # orders file to /api/check on loopback, with the request log on as the
 # README configures it (or --quiet, or standard error a slow pipe).
 #
-#   bench/vyrserve_wrk.sh VYRSERVE SYNTAX_DAT [SECONDS] [LOG] [FAULTS] [CPUS]
+#   bench/vyrserve_wrk.sh VYRSERVE SYNTAX_DAT [SECONDS] [LOG] [FAULTS] [CPUS] [SLOW]
 #
 # LOG: "on" (standard error to a file), "quiet", or "slowpipe" (standard error
 # read at 10 kB/s); FAULTS: the share of faulty order lines (0: 3 findings,
-# 0.13: 43 findings); CPUS: a taskset list for the server ("" for all). Prints
+# 0.13: 43 findings); CPUS: a taskset list for the server ("" for all); SLOW:
+# slow clients that slowhttptest holds open meanwhile (slow headers, a field
+# every 2 s; default 0). VYR_SERVE_FLAGS adds options to the server's. Prints
 # checks per second, the median, 99th percentile and worst latency, wrk's
 # timeouts and the kernel's count of listen-queue overflows during the run.
 # As root it runs in a network namespace of its own, so that the overflow
@@ -22,6 +24,7 @@ seconds=${3:-10}
 log=${4:-on}
 faults=${5:-0}
 cpus=${6:-}
+slow=${7:-0}
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 work=$(mktemp -d)
 server=
@@ -42,8 +45,8 @@ PY
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
 launch=()
 [[ -n $cpus ]] && launch=(taskset -c "$cpus")
-flags=()
-[[ $log == quiet ]] && flags=(--quiet)
+read -r -a flags <<<"${VYR_SERVE_FLAGS:-}"
+[[ $log == quiet ]] && flags+=(--quiet)
 case $log in
   slowpipe)
     "${launch[@]}" "$vyrserve" --listen "127.0.0.1:$port" --data "$data" "${flags[@]}" \
@@ -57,9 +60,20 @@ for _ in $(seq 100); do
   curl -s -o /dev/null "http://127.0.0.1:$port/healthz" && break
   sleep 0.1
 done
+slowpid=
+if ((slow > 0)); then
+  slowhttptest -H -c "$slow" -r 500 -i 2 -l $((seconds + 30)) -x 24 -p 5 -u "http://127.0.0.1:$port/" \
+    >"$work/slow.log" 2>&1 &
+  slowpid=$!
+  sleep 5  # until the slow connections are open
+fi
 nstat -n TcpExtListenOverflows >/dev/null
 wrk -t2 -c50 -d"${seconds}s" --timeout 5s --latency -s "$work/post.lua" "http://127.0.0.1:$port/api/check" >"$work/wrk.txt"
 overflows=$(nstat -az TcpExtListenOverflows | awk '/TcpExtListenOverflows/ {print $2}')
+if [[ -n $slowpid ]]; then
+  echo "slow clients: $(tr '\r' '\n' <"$work/slow.log" | sed 's/\x1b\[[0-9;]*m//g' | grep -a -o 'connected: *[0-9]*' | tail -1 | tr -s ' ') at the last report; connections open after the run: $(ss -tn state established "( sport = :$port )" | tail -n +2 | wc -l)"
+  kill "$slowpid" 2>/dev/null || true
+fi
 awk -v overflows="${overflows:-0}" -v load="$(cut -d' ' -f1 /proc/loadavg)" '
   /Requests\/sec/ {rate = $2}
   /^ +50%/ {median = $2}
