@@ -79,7 +79,8 @@ awk -v overflows="${overflows:-0}" -v load="$(cut -d' ' -f1 /proc/loadavg)" '
   /^ +50%/ {median = $2}
   /^ +99%/ {p99 = $2}
   /^ +Latency +[0-9]/ {worst = $4}
-  /Socket errors/ {timeouts = $NF}
+  /Socket errors/ {timeouts = $NF; errors = $0; sub(/^ *Socket errors: */, "", errors)}
   /Non-2xx/ {non2xx = $NF}
-  END {printf "checks/s %s  median %s  p99 %s  worst %s  timeouts %s  non-2xx %s  listen overflows %s  load %s\n",
-       rate, median, p99, worst, timeouts + 0, non2xx + 0, overflows, load}' "$work/wrk.txt"
+  END {printf "checks/s %s  median %s  p99 %s  worst %s  timeouts %s  non-2xx %s  listen overflows %s  load %s%s\n",
+       rate, median, p99, worst, timeouts + 0, non2xx + 0, overflows, load,
+       errors == "" ? "" : "  (socket errors: " errors ")"}' "$work/wrk.txt"
