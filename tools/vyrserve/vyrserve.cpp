@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <cstdint>
 #include <memory>
 #include <cstdio>
 #include <string>
@@ -147,7 +148,9 @@ int runVyrserve(int argc, char** argv) {
         status = server.run() ? 0 : 1;
       }
     }
+    const std::uint64_t dropped = log != nullptr ? log->dropped() : 0;
     log.reset();  // the lines still queued come before the last word
+    if (dropped > 0) say("vyrserve: " + std::to_string(dropped) + " request log lines dropped\n");
     if (status == 0) say("vyrserve: stopped\n");
   }
   releaseServedData();
