@@ -81,7 +81,8 @@ std::string exchange(const std::string& bytes) {
   ::shutdown(socket, SHUT_WR);
   std::string answer;
   char piece[8192];
-  for (ssize_t got; (got = ::recv(socket, piece, sizeof piece, 0)) > 0;) answer.append(piece, static_cast<std::size_t>(got));
+  for (ssize_t got; (got = ::recv(socket, piece, sizeof piece, 0)) > 0;)
+    answer.append(piece, static_cast<std::size_t>(got));
   ::close(socket);
   return answer;
 }

@@ -85,8 +85,9 @@ TEST_F(VyrserveInProcess, ServesClientsOnItsThreadsAndStops) {
       const int socket = test::connectTo(server.port());  // one keep-alive connection each
       for (int n = 0; n < 15; ++n) {
         const std::size_t k = static_cast<std::size_t>(client * 3 + n) % requests.size();
-        const std::string request = "POST /api/check HTTP/1.1\r\nHost: x\r\nContent-Length: " +
-                                    std::to_string(requests[k].size()) + "\r\n\r\n" + requests[k];
+        const std::string request =
+            "POST /api/check HTTP/1.1\r\nHost: x\r\nContent-Length: " + std::to_string(requests[k].size()) +
+            "\r\n\r\n" + requests[k];
         if (!test::sendAll(socket, request)) break;
         const test::RAWANSWER answer = test::readAnswer(socket);
         if (answer.status == 0) break;

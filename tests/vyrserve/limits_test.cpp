@@ -45,7 +45,8 @@ std::string chunks(int count, std::size_t size) {
 
 int answersIn(const std::string& bytes) {
   int count = 0;
-  for (std::size_t at = bytes.find("HTTP/1.1 "); at != std::string::npos; at = bytes.find("HTTP/1.1 ", at + 1))
+  for (std::size_t at = bytes.find("HTTP/1.1 "); at != std::string::npos;
+       at = bytes.find("HTTP/1.1 ", at + 1))
     ++count;
   return count;
 }
@@ -60,23 +61,31 @@ TEST(VyrserveFraming, RefusesAmbiguousOrOversizedBodiesAtOnceAndCloses) {
     int answers;  // 1: nothing hidden in the body was answered
   };
   const std::vector<CASE> cases = {
-      {"a length and chunks", head("Content-Length: 5\r\nTransfer-Encoding: chunked\r\n") + "0\r\n\r\n" + kHidden, 400, 1},
-      {"chunks and a length", head("Transfer-Encoding: chunked\r\nContent-Length: 39\r\n") + "0\r\n\r\n" + kHidden, 400, 1},
+      {"a length and chunks",
+       head("Content-Length: 5\r\nTransfer-Encoding: chunked\r\n") + "0\r\n\r\n" + kHidden, 400, 1},
+      {"chunks and a length",
+       head("Transfer-Encoding: chunked\r\nContent-Length: 39\r\n") + "0\r\n\r\n" + kHidden, 400, 1},
       {"two lengths", head("Content-Length: 2\r\nContent-Length: 36\r\n") + "{}" + kHidden, 400, 1},
       {"two lengths in one field", head("Content-Length: 2, 36\r\n") + "{}" + kHidden, 400, 1},
       {"a negative length", head("Content-Length: -1\r\n") + kHidden, 400, 1},
       {"a length past 64 bits", head("Content-Length: 18446744073709551616\r\n") + "{}" + kHidden, 400, 1},
       {"a length with letters", head("Content-Length: 2x\r\n") + "{}" + kHidden, 400, 1},
       {"white space before a colon", head("Content-Length : 2\r\n") + "{}" + kHidden, 400, 1},
-      {"an unknown coding after chunked", head("Transfer-Encoding: chunked, identity\r\n") + "0\r\n\r\n" + kHidden, 501, 1},
-      {"a coding before chunked", head("Transfer-Encoding: gzip, chunked\r\n") + "0\r\n\r\n" + kHidden, 501, 1},
-      {"a chunk announced past the limit", head("Transfer-Encoding: chunked\r\n") + "FFFFFFFFFF\r\n{", 413, 1},
-      {"one chunk past the limit", head("Transfer-Encoding: chunked\r\n") + chunks(1, 2001) + "0\r\n\r\n" + kHidden, 413, 1},
-      {"small chunks past the limit", head("Transfer-Encoding: chunked\r\n") + chunks(70, 30) + "0\r\n\r\n" + kHidden, 413, 1},
-      {"a length past the limit", head("Content-Length: 2001\r\n") + std::string(2001, ' ') + kHidden, 413, 1},
+      {"an unknown coding after chunked",
+       head("Transfer-Encoding: chunked, identity\r\n") + "0\r\n\r\n" + kHidden, 501, 1},
+      {"a coding before chunked", head("Transfer-Encoding: gzip, chunked\r\n") + "0\r\n\r\n" + kHidden, 501,
+       1},
+      {"a chunk announced past the limit", head("Transfer-Encoding: chunked\r\n") + "FFFFFFFFFF\r\n{", 413,
+       1},
+      {"one chunk past the limit",
+       head("Transfer-Encoding: chunked\r\n") + chunks(1, 2001) + "0\r\n\r\n" + kHidden, 413, 1},
+      {"small chunks past the limit",
+       head("Transfer-Encoding: chunked\r\n") + chunks(70, 30) + "0\r\n\r\n" + kHidden, 413, 1},
+      {"a length past the limit", head("Content-Length: 2001\r\n") + std::string(2001, ' ') + kHidden, 413,
+       1},
       {"chunks within the limit, then a request",
-       head("Transfer-Encoding: chunked\r\n") + chunk(check.substr(0, 5)) + chunk(check.substr(5)) + "0\r\n\r\n" +
-           "GET /healthz HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n",
+       head("Transfer-Encoding: chunked\r\n") + chunk(check.substr(0, 5)) + chunk(check.substr(5)) +
+           "0\r\n\r\n" + "GET /healthz HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n",
        200, 2},
   };
   // Each case on a connection of its own, all at once: a refused connection
@@ -157,8 +166,9 @@ TEST(VyrserveLimits, SlowClientsDoNotHoldUpOthers) {
   int answered = 0;
   for (int n = 0; n < 40; ++n) {
     const int socket = connectFrom("127.0.0.2", server.port());
-    const std::string request = "POST /api/check HTTP/1.1\r\nHost: x\r\nConnection: close\r\nContent-Length: " +
-                                std::to_string(body.size()) + "\r\n\r\n" + body;
+    const std::string request =
+        "POST /api/check HTTP/1.1\r\nHost: x\r\nConnection: close\r\nContent-Length: " +
+        std::to_string(body.size()) + "\r\n\r\n" + body;
     if (socket >= 0 && sendAll(socket, request) && readAnswer(socket).status == 200) ++answered;
     ::close(socket);
   }
@@ -169,7 +179,8 @@ TEST(VyrserveLimits, SlowClientsDoNotHoldUpOthers) {
 }
 
 TEST(VyrserveLimits, IdleConnectionsDoNotStarveTheWorkers) {
-  SERVERPROCESS server({"--data", VYR_BUILT_ARCHIVE, "--workers", "1", "--per-client", "1000", "--timeout", "600"});
+  SERVERPROCESS server(
+      {"--data", VYR_BUILT_ARCHIVE, "--workers", "1", "--per-client", "1000", "--timeout", "600"});
   std::vector<int> idle;
   for (int n = 0; n < 2; ++n) {  // kept alive after one request each
     idle.push_back(connectTo(server.port()));
@@ -177,7 +188,8 @@ TEST(VyrserveLimits, IdleConnectionsDoNotStarveTheWorkers) {
     ASSERT_EQ(readAnswer(idle.back()).status, 200);
   }
   for (int n = 0; n < 200; ++n) idle.push_back(connectTo(server.port()));  // opened and never used
-  for (int n = 0; n < 4; ++n) EXPECT_EQ(post(server.port(), "/api/check", "{\"orders\":\"\",\"game\":1}").status, 200);
+  for (int n = 0; n < 4; ++n)
+    EXPECT_EQ(post(server.port(), "/api/check", "{\"orders\":\"\",\"game\":1}").status, 200);
   for (const int socket : idle) ::close(socket);
 }
 
@@ -189,7 +201,8 @@ TEST(VyrserveLimits, ANewClientTakesTheLongestIdleConnectionsPlace) {
   ASSERT_TRUE(sendAll(idle, "GET /healthz HTTP/1.1\r\nHost: x\r\n\r\n"));
   ASSERT_EQ(readAnswer(idle).status, 200);
   const int busy = connectTo(server.port());
-  ASSERT_TRUE(sendAll(busy, "POST /api/check HTTP/1.1\r\nHost: x\r\nContent-Length: 24\r\nExpect: 100-continue\r\n\r\n"));
+  ASSERT_TRUE(sendAll(
+      busy, "POST /api/check HTTP/1.1\r\nHost: x\r\nContent-Length: 24\r\nExpect: 100-continue\r\n\r\n"));
   char piece[64] = {};
   ASSERT_GT(::recv(busy, piece, sizeof piece - 1, 0), 0);  // the head is read: the request has begun
   EXPECT_EQ(std::string(piece).substr(0, 12), "HTTP/1.1 100");
@@ -220,7 +233,8 @@ TEST(VyrserveOperations, LogsTheClientTheProxyNamesAndReopensTheLogOnSighup) {
   const fs::path log = fs::temp_directory_path() / ("vyrserve-log-" + std::to_string(::getpid()));
   fs::remove(log);
   fs::remove(log.string() + ".1");
-  SERVERPROCESS server({"--data", VYR_BUILT_ARCHIVE, "--access-log", log.string(), "--trusted-proxy", "127.0.0.1"});
+  SERVERPROCESS server(
+      {"--data", VYR_BUILT_ARCHIVE, "--access-log", log.string(), "--trusted-proxy", "127.0.0.1"});
   const auto request = [&](const char* from, std::string_view fields, std::string_view path) {
     const int socket = connectFrom(from, server.port());
     sendAll(socket, "GET " + std::string(path) + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n" +
@@ -235,9 +249,13 @@ TEST(VyrserveOperations, LogsTheClientTheProxyNamesAndReopensTheLogOnSighup) {
   EXPECT_EQ(request("127.0.0.1", "X-Forwarded-For: 203.0.113.9\r\n", "/metrics"), 403);
   EXPECT_EQ(request("127.0.0.2", "", "/metrics"), 200);
   const std::string before = waitForLines(log, 5);
-  EXPECT_EQ(before.rfind("203.0.113.9 GET /healthz 200 3\n127.0.0.2 GET /nothing? 404 10\n127.0.0.1 GET /metrics 200 ", 0), 0u)
+  EXPECT_EQ(
+      before.rfind(
+          "203.0.113.9 GET /healthz 200 3\n127.0.0.2 GET /nothing? 404 10\n127.0.0.1 GET /metrics 200 ", 0),
+      0u)
       << before;
-  EXPECT_NE(before.find("\n203.0.113.9 GET /metrics 403 10\n127.0.0.2 GET /metrics 200 "), std::string::npos) << before;
+  EXPECT_NE(before.find("\n203.0.113.9 GET /metrics 403 10\n127.0.0.2 GET /metrics 200 "), std::string::npos)
+      << before;
   fs::rename(log, log.string() + ".1");
   ::kill(server.pid(), SIGHUP);
   std::string after;
@@ -257,7 +275,7 @@ TEST(VyrserveOperations, CountsInThePrometheusFormat) {
   post(server.port(), "/api/check", "{");
   get(server.port(), "/nothing");
   RAWANSWER metrics;
-  int polls = 0;  // the earlier answers of /metrics, counted too
+  int polls = 0;                   // the earlier answers of /metrics, counted too
   for (; polls < 1000; ++polls) {  // until the earlier connections have closed
     metrics = get(server.port(), "/metrics");
     if (metrics.body.find("vyrserve_connections_open 1\n") != std::string::npos) break;
@@ -265,7 +283,8 @@ TEST(VyrserveOperations, CountsInThePrometheusFormat) {
   ASSERT_EQ(metrics.status, 200);
   EXPECT_EQ(metrics.headers["content-type"].rfind("text/plain; version=0.0.4", 0), 0u);
   for (const std::string& line :
-       {std::string("vyrserve_checks_total 4\n"), "vyrserve_responses_total{code=\"2xx\"} " + std::to_string(3 + polls) + "\n",
+       {std::string("vyrserve_checks_total 4\n"),
+        "vyrserve_responses_total{code=\"2xx\"} " + std::to_string(3 + polls) + "\n",
         std::string("vyrserve_responses_total{code=\"4xx\"} 2\n"),
         "vyrserve_request_duration_seconds_count " + std::to_string(5 + polls) + "\n",
         "vyrserve_request_duration_seconds_bucket{le=\"+Inf\"} " + std::to_string(5 + polls) + "\n",

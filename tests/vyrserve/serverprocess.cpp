@@ -30,7 +30,8 @@ SERVERPROCESS::SERVERPROCESS(const std::vector<std::string>& arguments) {
     const int nothing = ::open("/dev/null", O_RDONLY);
     ::dup2(nothing, 0);
     std::vector<std::string> all = {VYR_VYRSERVE, "--listen", "127.0.0.1:0"};
-    if (std::find(arguments.begin(), arguments.end(), "--access-log") == arguments.end()) all.push_back("--quiet");
+    if (std::find(arguments.begin(), arguments.end(), "--access-log") == arguments.end())
+      all.push_back("--quiet");
     all.insert(all.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& argument : all) argv.push_back(argument.data());

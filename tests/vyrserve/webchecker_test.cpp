@@ -114,7 +114,8 @@ TEST(VyrserveGuide, RendersTheGuideAsEscapedHtml) {
   const std::vector<CASE> cases = {
       {"## unknown-command\n", "<h2 id=\"unknown-command\">unknown-command</h2>"},
       {"## `too-many` and more!\n", "<h2 id=\"too-many-and-more\"><code>too-many</code> and more!</h2>"},
-      {"A <script>alert(1)</script> & more\n", "<p>A <!-- raw HTML omitted -->alert(1)<!-- raw HTML omitted --> &amp; more</p>"},
+      {"A <script>alert(1)</script> & more\n",
+       "<p>A <!-- raw HTML omitted -->alert(1)<!-- raw HTML omitted --> &amp; more</p>"},
       {"<div onclick=\"x()\">block</div>\n", "<!-- raw HTML omitted -->"},
       {"[a link](javascript:alert(1))\n", "<a href=\"\">a link</a>"},
       {"Faulty:\n\n    SHIRE 12,3\n    RECRUT <5>\n\nWhy",

@@ -30,8 +30,10 @@ std::vector<SERVEDWORLD> servedWorlds() {
 CHECKRESULT checkServedOrders(std::string_view orders, int gameNo) {
   // TEMPORARY, the only lock around the engine: while the engine keeps its
   // state process-wide, checks take turns here, in the order they came.
-  // Delete this one line once checks may run side by side.
+  // Delete the one line below once checks may run side by side.
+  // clang-format off
   static FAIRLOCK engineTurn; const std::lock_guard<FAIRLOCK> turn(engineTurn);
+  // clang-format on
   return checkOrdersText(orders, gameNo);
 }
 

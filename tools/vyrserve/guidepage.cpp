@@ -42,10 +42,12 @@ std::string plainText(cmark_node* heading) {
 
 // The guide's HTML, each heading with its anchor as its id.
 std::string guideHtml(std::string_view markdown) {
-  const std::unique_ptr<cmark_node, NODEFREE> document(cmark_parse_document(markdown.data(), markdown.size(), kOptions));
+  const std::unique_ptr<cmark_node, NODEFREE> document(
+      cmark_parse_document(markdown.data(), markdown.size(), kOptions));
   if (!document) return "";
   std::string html;
-  for (cmark_node* block = cmark_node_first_child(document.get()); block != nullptr; block = cmark_node_next(block)) {
+  for (cmark_node* block = cmark_node_first_child(document.get()); block != nullptr;
+       block = cmark_node_next(block)) {
     std::string part = htmlOf(block);
     if (cmark_node_get_type(block) == CMARK_NODE_HEADING && part.size() > 4 && part.starts_with("<h")) {
       part.insert(3, " id=\"" + escapeHtml(anchorOf(plainText(block))) + "\"");
@@ -108,9 +110,10 @@ std::string anchorOf(std::string_view heading) {
 }
 
 std::string renderGuidePage(std::string_view markdown) {
-  const std::string guide = blank(markdown) ? "<h1>Finding codes</h1>\n<p>This build of the web checker has no guide to "
-                                              "the finding codes.</p>\n"
-                                            : guideHtml(markdown);
+  const std::string guide = blank(markdown)
+                                ? "<h1>Finding codes</h1>\n<p>This build of the web checker has no guide to "
+                                  "the finding codes.</p>\n"
+                                : guideHtml(markdown);
   return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
          "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
          "<title>Finding codes - Vyr orders check</title>\n<link rel=\"stylesheet\" href=\"page.css\">\n"

@@ -1,11 +1,10 @@
 #include "vyrserve/httpserver.h"
 
+#include <algorithm>
+#include <atomic>
 #include <boost/asio.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
-
-#include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <list>
 #include <mutex>
@@ -115,7 +114,10 @@ class SESSION;
 
 struct HTTPSERVER::CORE {
   CORE(WEBCHECKER& webChecker, const SERVERSETTINGS& serverSettings)
-      : checker(webChecker), settings(serverSettings), acceptStrand(asio::make_strand(io)), acceptor(acceptStrand),
+      : checker(webChecker),
+        settings(serverSettings),
+        acceptStrand(asio::make_strand(io)),
+        acceptor(acceptStrand),
         acceptPause(acceptStrand) {}
 
   void accept();
@@ -180,7 +182,9 @@ class SESSION : public std::enable_shared_from_this<SESSION> {
   std::list<std::weak_ptr<SESSION>>::iterator idleAt;
 
  private:
-  [[nodiscard]] std::chrono::seconds timeout() const { return std::chrono::seconds(core_.settings.timeoutSeconds); }
+  [[nodiscard]] std::chrono::seconds timeout() const {
+    return std::chrono::seconds(core_.settings.timeoutSeconds);
+  }
 
   void readHead() {
     parser_.emplace();
@@ -188,8 +192,9 @@ class SESSION : public std::enable_shared_from_this<SESSION> {
     parser_->body_limit(core_.settings.maxBytes);
     started_ = CLOCK::now();
     stream_.expires_after(timeout());  // the whole request, head and body
-    http::async_read_header(stream_, buffer_, *parser_,
-                            [self = shared_from_this()](ERRORCODE fault, std::size_t) { self->onHead(fault); });
+    http::async_read_header(
+        stream_, buffer_, *parser_,
+        [self = shared_from_this()](ERRORCODE fault, std::size_t) { self->onHead(fault); });
   }
 
   void onHead(ERRORCODE fault) {
@@ -216,18 +221,18 @@ class SESSION : public std::enable_shared_from_this<SESSION> {
   }
 
   void readBody() {
-    http::async_read(stream_, buffer_, *parser_,
-                     [self = shared_from_this()](ERRORCODE fault, std::size_t) {
-                       if (fault) return self->refuse(fault);
-                       self->dispatch();
-                     });
+    http::async_read(stream_, buffer_, *parser_, [self = shared_from_this()](ERRORCODE fault, std::size_t) {
+      if (fault) return self->refuse(fault);
+      self->dispatch();
+    });
   }
 
   // A request that could not be read whole: an answer where the client can
   // still take one, and the connection closed.
   void refuse(ERRORCODE fault) {
     if (fault == http::error::body_limit) return answerAndClose(413);
-    if (fault == http::error::header_limit || fault == http::error::buffer_overflow) return answerAndClose(431);
+    if (fault == http::error::header_limit || fault == http::error::buffer_overflow)
+      return answerAndClose(431);
     if (fault.category() == beast::http::make_error_code(http::error::bad_method).category() &&
         fault != http::error::end_of_stream && fault != http::error::partial_message) {
       return answerAndClose(400);
@@ -244,7 +249,8 @@ class SESSION : public std::enable_shared_from_this<SESSION> {
 
   // The client: the peer, or the address the trusted proxy names last.
   [[nodiscard]] std::string client() const {
-    if (!headRead() || core_.settings.trustedProxy.empty() || peer_ != core_.settings.trustedProxy) return peer_;
+    if (!headRead() || core_.settings.trustedProxy.empty() || peer_ != core_.settings.trustedProxy)
+      return peer_;
     const auto& request = parser_->get();
     const auto forwarded = request.find("X-Forwarded-For");
     if (forwarded == request.end()) return peer_;
@@ -272,7 +278,9 @@ class SESSION : public std::enable_shared_from_this<SESSION> {
     asio::post(*core_.workers, [self = shared_from_this(), work = asio::make_work_guard(core_.io),
                                 body = std::move(request.body())]() mutable {
       HTTPANSWER answer = self->core_.checker.check(body);
-      asio::post(self->executor_, [self, answer = std::move(answer)]() mutable { self->send(std::move(answer), false, true); });
+      asio::post(self->executor_, [self, answer = std::move(answer)]() mutable {
+        self->send(std::move(answer), false, true);
+      });
     });
   }
 
@@ -345,26 +353,28 @@ class SESSION : public std::enable_shared_from_this<SESSION> {
     stream_.socket().shutdown(tcp::socket::shutdown_send, ignored);
     if (!discard_) discard_ = std::make_unique<std::array<char, 4096>>();
     stream_.expires_after(kLingerTime);
-    stream_.async_read_some(asio::buffer(*discard_), [self = shared_from_this()](ERRORCODE fault, std::size_t) {
-      if (fault) {
-        ERRORCODE ignoredToo;
-        self->stream_.socket().close(ignoredToo);
-        return;
-      }
-      self->stream_.expires_after(kLingerTime);
-      self->lingerMore();
-    });
+    stream_.async_read_some(asio::buffer(*discard_),
+                            [self = shared_from_this()](ERRORCODE fault, std::size_t) {
+                              if (fault) {
+                                ERRORCODE ignoredToo;
+                                self->stream_.socket().close(ignoredToo);
+                                return;
+                              }
+                              self->stream_.expires_after(kLingerTime);
+                              self->lingerMore();
+                            });
   }
 
   void lingerMore() {
-    stream_.async_read_some(asio::buffer(*discard_), [self = shared_from_this()](ERRORCODE fault, std::size_t) {
-      if (fault) {
-        ERRORCODE ignored;
-        self->stream_.socket().close(ignored);
-        return;
-      }
-      self->lingerMore();
-    });
+    stream_.async_read_some(asio::buffer(*discard_),
+                            [self = shared_from_this()](ERRORCODE fault, std::size_t) {
+                              if (fault) {
+                                ERRORCODE ignored;
+                                self->stream_.socket().close(ignored);
+                                return;
+                              }
+                              self->lingerMore();
+                            });
   }
 
   // Between requests: the next one's first byte, or the keep-alive's end.

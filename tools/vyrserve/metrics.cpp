@@ -54,7 +54,8 @@ std::string SERVERMETRICS::text(std::uint64_t logDropped) const {
             std::to_string(cumulative) + "\n";
   }
   text += "vyrserve_request_duration_seconds_bucket{le=\"+Inf\"} " + std::to_string(count_.load()) + "\n";
-  text += "vyrserve_request_duration_seconds_sum " + number(static_cast<double>(microseconds_.load()) / 1e6) + "\n";
+  text += "vyrserve_request_duration_seconds_sum " + number(static_cast<double>(microseconds_.load()) / 1e6) +
+          "\n";
   text += "vyrserve_request_duration_seconds_count " + std::to_string(count_.load()) + "\n";
   metric(text, "vyrserve_connections_open", "gauge", "Connections open now.");
   text += "vyrserve_connections_open " + std::to_string(open_.load()) + "\n";

@@ -14,13 +14,15 @@ namespace vyr {
 class SERVERMETRICS {
  public:
   // The upper bounds of the latency histogram's buckets, in seconds.
-  static constexpr std::array<double, 12> kBuckets = {0.001, 0.0025, 0.005, 0.01,  0.025, 0.05,
-                                                      0.1,   0.25,   0.5,   1.0,   2.5,   10.0};
+  static constexpr std::array<double, 12> kBuckets = {0.001, 0.0025, 0.005, 0.01, 0.025, 0.05,
+                                                      0.1,   0.25,   0.5,   1.0,  2.5,   10.0};
 
   // One answered request: its status, whether it was a check, and the time
   // from its head's arrival to its answer's being written.
   void answered(int status, bool check, double seconds);
-  void opened() { open_.fetch_add(1, std::memory_order_relaxed), accepted_.fetch_add(1, std::memory_order_relaxed); }
+  void opened() {
+    open_.fetch_add(1, std::memory_order_relaxed), accepted_.fetch_add(1, std::memory_order_relaxed);
+  }
   void closed() { open_.fetch_sub(1, std::memory_order_relaxed); }
   void refused() { refused_.fetch_add(1, std::memory_order_relaxed); }
 

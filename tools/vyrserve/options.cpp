@@ -46,16 +46,21 @@ int parseServeOptions(const std::vector<std::string_view>& arguments, SERVEOPTIO
     bool (*read)(std::string_view value, SERVEOPTIONS& options);
   };
   static constexpr VALUED kValued[] = {
-      {"--listen", [](std::string_view v, SERVEOPTIONS& o) { return parseListenAddress(v, o.host, o.port) == 1; }},
+      {"--listen",
+       [](std::string_view v, SERVEOPTIONS& o) { return parseListenAddress(v, o.host, o.port) == 1; }},
       {"--data", [](std::string_view v, SERVEOPTIONS& o) { return o.data = v, !v.empty(); }},
       {"--game", [](std::string_view v, SERVEOPTIONS& o) { return readNumber(v, 1, 2147483647, o.gameNo); }},
       {"--max-bytes",
-       [](std::string_view v, SERVEOPTIONS& o) { return readNumber<std::size_t>(v, 1, std::size_t{1} << 30, o.maxBytes); }},
+       [](std::string_view v, SERVEOPTIONS& o) {
+         return readNumber<std::size_t>(v, 1, std::size_t{1} << 30, o.maxBytes);
+       }},
       {"--workers", [](std::string_view v, SERVEOPTIONS& o) { return readNumber(v, 1, 1024, o.workers); }},
-      {"--timeout", [](std::string_view v, SERVEOPTIONS& o) { return readNumber(v, 1, 3600, o.timeoutSeconds); }},
+      {"--timeout",
+       [](std::string_view v, SERVEOPTIONS& o) { return readNumber(v, 1, 3600, o.timeoutSeconds); }},
       {"--max-connections",
        [](std::string_view v, SERVEOPTIONS& o) { return readNumber(v, 1, 1 << 20, o.maxConnections); }},
-      {"--per-client", [](std::string_view v, SERVEOPTIONS& o) { return readNumber(v, 1, 1 << 20, o.perClient); }},
+      {"--per-client",
+       [](std::string_view v, SERVEOPTIONS& o) { return readNumber(v, 1, 1 << 20, o.perClient); }},
       {"--access-log", [](std::string_view v, SERVEOPTIONS& o) { return o.accessLog = v, !v.empty(); }},
       {"--trusted-proxy", [](std::string_view v, SERVEOPTIONS& o) { return o.trustedProxy = v, !v.empty(); }},
       {"--metrics-from", [](std::string_view v, SERVEOPTIONS& o) { return o.metricsFrom = v, !v.empty(); }},

@@ -9,8 +9,8 @@
 #include <chrono>
 #include <csignal>
 #include <cstdint>
-#include <memory>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
