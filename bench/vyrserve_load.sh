@@ -26,7 +26,7 @@ python3 "$here/generate_orders.py" "$lines" --data "$here/../data" >"$work/order
 python3 -c 'import json,sys; print(json.dumps({"orders": open(sys.argv[1]).read(), "game": 1}), end="")' \
   "$work/orders.txt" >"$work/body.json"
 
-"$build/vyrserve" --listen 127.0.0.1:0 --quiet --workers 64 --data "$build/syntax.dat" 2>"$work/server.log" &
+"$build/vyrserve" --listen 127.0.0.1:0 --quiet --data "$build/syntax.dat" 2>"$work/server.log" &
 server=$!
 for _ in $(seq 100); do
   grep -q 'listening on' "$work/server.log" && break

@@ -43,7 +43,7 @@ deb=${debs[0]}
 echo "package_test: lintian $deb"
 lintian --fail-on error "$deb"
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libc6 libstdc++6 libcpp-httplib; do
+for library in libc6 libstdc++6 libcmark; do
   [[ $depends == *"$library"* ]] || fail "Depends ($depends) lacks $library"
 done
 

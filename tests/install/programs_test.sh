@@ -52,7 +52,7 @@ vyrpack create --force game/syntax.dat o|orders
 vyrserve --l|--listen
 vyrserve --listen |
 vyrserve --data g|game
-vyrserve --|--listen --data --game --max-bytes --workers --timeout --quiet --help --version
+vyrserve --|--listen --data --game --max-bytes --workers --timeout --max-connections --per-client --trusted-proxy --metrics-from --access-log --quiet --help --version
 vyrls --|--stdio --data --game --codes-url --help --version
 vyrls --game |
 vyrmail --|--data --game --from --sendmail --store --roster --sender --max-bytes --max-replies --log --maildir --config --hash-password --help --version

@@ -53,7 +53,7 @@ cmp -s "$work/expected" "$work/tail" || {
   fail "the first command's output does not end with the built VyrSyn's"
 }
 if [[ $mode == --without-optional ]]; then
-  for line in "-- vyrserve: not built (libcpp-httplib-dev not found)" "-- vyrls: not built (nlohmann-json3-dev not found)"; do
+  for line in "-- vyrserve: not built (libboost-dev not found)" "-- vyrls: not built (nlohmann-json3-dev not found)" "-- vyrmail: not built (libgmime-3.0-dev not found)"; do
     grep -qxF -- "$line" "$work/stdout" || fail "the configure did not say: $line"
   done
 fi

@@ -9,7 +9,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <stdexcept>
@@ -27,7 +29,9 @@ SERVERPROCESS::SERVERPROCESS(const std::vector<std::string>& arguments) {
     ::close(pipeEnds[1]);
     const int nothing = ::open("/dev/null", O_RDONLY);
     ::dup2(nothing, 0);
-    std::vector<std::string> all = {VYR_VYRSERVE, "--listen", "127.0.0.1:0", "--quiet"};
+    std::vector<std::string> all = {VYR_VYRSERVE, "--listen", "127.0.0.1:0"};
+    if (std::find(arguments.begin(), arguments.end(), "--access-log") == arguments.end())
+      all.push_back("--quiet");
     all.insert(all.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& argument : all) argv.push_back(argument.data());
@@ -78,12 +82,23 @@ int SERVERPROCESS::stop(int signal, int seconds) {
   return -1;
 }
 
-int connectTo(int port, int timeoutSeconds) {
+int connectTo(int port, int timeoutSeconds) { return connectFrom(nullptr, port, timeoutSeconds); }
+
+int connectFrom(const char* source, int port, int timeoutSeconds) {
   const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
   if (socket < 0) return -1;
   timeval limit{timeoutSeconds, 0};
   ::setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
   ::setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+  if (source != nullptr) {
+    sockaddr_in from{};
+    from.sin_family = AF_INET;
+    if (::inet_pton(AF_INET, source, &from.sin_addr) != 1 ||
+        ::bind(socket, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0) {
+      ::close(socket);
+      return -1;
+    }
+  }
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(static_cast<std::uint16_t>(port));
@@ -142,6 +157,20 @@ RAWANSWER readAnswer(int socket) {
     const ssize_t got = ::recv(socket, piece, sizeof piece, 0);
     if (got <= 0) return RAWANSWER{};
     data.append(piece, static_cast<std::size_t>(got));
+  }
+}
+
+std::string readToClose(int socket, bool& closed) {
+  std::string data;
+  char piece[16384];
+  for (;;) {
+    const ssize_t got = ::recv(socket, piece, sizeof piece, 0);
+    if (got > 0) {
+      data.append(piece, static_cast<std::size_t>(got));
+      continue;
+    }
+    closed = got == 0 || errno == ECONNRESET;
+    return data;
   }
 }
 

@@ -20,8 +20,8 @@ struct RAWANSWER {
 
 class SERVERPROCESS {
  public:
-  // Starts the binary with the arguments (--listen 127.0.0.1:0 and --quiet
-  // are added) and waits for it to listen.
+  // Starts the binary with the arguments (--listen 127.0.0.1:0 is added, and
+  // --quiet unless they name an --access-log) and waits for it to listen.
   explicit SERVERPROCESS(const std::vector<std::string>& arguments);
   ~SERVERPROCESS();  // SIGKILL when still running
   SERVERPROCESS(const SERVERPROCESS&) = delete;
@@ -40,6 +40,11 @@ class SERVERPROCESS {
 
 // A connected socket to 127.0.0.1:port with send and receive timeouts, or -1.
 int connectTo(int port, int timeoutSeconds = 10);
+// The same from another loopback address (127.0.0.2, ...), as another client.
+int connectFrom(const char* source, int port, int timeoutSeconds = 10);
+// Everything the server sends until it closes the connection (or the receive
+// timeout ends the wait: then `closed` is false).
+std::string readToClose(int socket, bool& closed);
 // Sends all the bytes; false on a fault.
 bool sendAll(int socket, std::string_view bytes);
 // Reads one answer (Content-Length bodies); status 0 when none came.

@@ -27,6 +27,12 @@ class FAIRLOCK {
     self.wake.wait(guard, [&self] { return self.granted; });
   }
 
+  // The ones waiting for the lock now.
+  [[nodiscard]] std::size_t waiting() {
+    const std::lock_guard<std::mutex> guard(mutex_);
+    return waiters_.size();
+  }
+
   void unlock() {
     const std::lock_guard<std::mutex> guard(mutex_);
     if (waiters_.empty()) {

@@ -1,10 +1,7 @@
 // The guide to the finding codes as a page of its own: the Markdown of the
-// guide rendered as HTML with every text escaped. A "## code" heading gets
-// the anchor id "code", so that a finding links its entry as /codes#code.
-//
-// The Markdown read is the small part the guides use: ATX headings,
-// paragraphs, "- " and "* " lists, fenced and indented code blocks, pipe
-// tables, and `code`, **strong** and *emphasis* spans inside a line.
+// guide (CommonMark, rendered by cmark) as HTML, with raw HTML in it left
+// out. A "## code" heading gets the anchor id "code", so that a finding links
+// its entry as /codes#code.
 #pragma once
 
 #include <string>

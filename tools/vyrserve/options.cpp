@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "text/optionvalue.h"
+
 namespace vyr {
 
 namespace {
@@ -38,57 +40,60 @@ int parseListenAddress(std::string_view text, std::string& host, int& port) {
 
 int parseServeOptions(const std::vector<std::string_view>& arguments, SERVEOPTIONS& options,
                       std::string& fault) {
+  // Each option with a value: how to read it into the options.
+  struct VALUED {
+    std::string_view name;
+    bool (*read)(std::string_view value, SERVEOPTIONS& options);
+  };
+  static constexpr VALUED kValued[] = {
+      {"--listen",
+       [](std::string_view v, SERVEOPTIONS& o) { return parseListenAddress(v, o.host, o.port) == 1; }},
+      {"--data", [](std::string_view v, SERVEOPTIONS& o) { return o.data = v, !v.empty(); }},
+      {"--game", [](std::string_view v, SERVEOPTIONS& o) { return readNumber(v, 1, 2147483647, o.gameNo); }},
+      {"--max-bytes",
+       [](std::string_view v, SERVEOPTIONS& o) {
+         return readNumber<std::size_t>(v, 1, std::size_t{1} << 30, o.maxBytes);
+       }},
+      {"--workers", [](std::string_view v, SERVEOPTIONS& o) { return readNumber(v, 1, 1024, o.workers); }},
+      {"--timeout",
+       [](std::string_view v, SERVEOPTIONS& o) { return readNumber(v, 1, 3600, o.timeoutSeconds); }},
+      {"--max-connections",
+       [](std::string_view v, SERVEOPTIONS& o) { return readNumber(v, 1, 1 << 20, o.maxConnections); }},
+      {"--per-client",
+       [](std::string_view v, SERVEOPTIONS& o) { return readNumber(v, 1, 1 << 20, o.perClient); }},
+      {"--access-log", [](std::string_view v, SERVEOPTIONS& o) { return o.accessLog = v, !v.empty(); }},
+      {"--trusted-proxy", [](std::string_view v, SERVEOPTIONS& o) { return o.trustedProxy = v, !v.empty(); }},
+      {"--metrics-from", [](std::string_view v, SERVEOPTIONS& o) { return o.metricsFrom = v, !v.empty(); }},
+  };
   for (std::size_t i = 0; i < arguments.size(); ++i) {
-    std::string_view name = arguments[i];
-    std::string_view value;
-    const std::size_t equals = name.find('=');
-    const bool glued = name.starts_with("--") && equals != std::string_view::npos;
-    if (glued) {
-      value = name.substr(equals + 1);
-      name = name.substr(0, equals);
-    }
-    if (name == "--help" || name == "-h") {
+    const std::string_view argument = arguments[i];
+    if (argument == "--help" || argument == "-h") {
       options.help = 1;
       continue;
     }
-    if (name == "--version") {
+    if (argument == "--version") {
       options.version = 1;
       continue;
     }
-    if (name == "--quiet" || name == "-q") {
+    if (argument == "--quiet" || argument == "-q") {
       options.quiet = 1;
       continue;
     }
-    const bool known = name == "--listen" || name == "--data" || name == "--game" || name == "--max-bytes" ||
-                       name == "--workers" || name == "--timeout";
-    if (!known) {
-      fault = "unknown option '" + std::string(arguments[i]) + "'";
+    const VALUED* option = nullptr;
+    std::string_view value;
+    for (const VALUED& valued : kValued) {
+      if (optionValue(arguments, i, valued.name, value, fault)) {
+        option = &valued;
+        break;
+      }
+    }
+    if (!fault.empty()) return 0;
+    if (option == nullptr) {
+      fault = "unknown option '" + std::string(argument) + "'";
       return 0;
     }
-    if (!glued) {
-      if (i + 1 >= arguments.size()) {
-        fault = std::string(name) + " needs a value";
-        return 0;
-      }
-      value = arguments[++i];
-    }
-    bool good = true;
-    if (name == "--listen") {
-      good = parseListenAddress(value, options.host, options.port) == 1;
-    } else if (name == "--data") {
-      good = !value.empty();
-      options.data = value;
-    } else if (name == "--game") {
-      good = readNumber(value, 1, 2147483647, options.gameNo);
-    } else if (name == "--max-bytes") {
-      good = readNumber<std::size_t>(value, 1, std::size_t{1} << 30, options.maxBytes);
-    } else if (name == "--workers") {
-      good = readNumber(value, 1, 1024, options.workers);
-    } else {
-      good = readNumber(value, 1, 3600, options.timeoutSeconds);
-    }
-    if (!good) {
-      fault = "invalid value '" + std::string(value) + "' for " + std::string(name);
+    if (!option->read(value, options)) {
+      fault = "invalid value '" + std::string(value) + "' for " + std::string(option->name);
       return 0;
     }
   }
@@ -102,9 +107,14 @@ std::string serveUsage() {
          "  --data ARCHIVE|DIR   the game data (default syntax.dat beside the program)\n"
          "  --game N             the game the page preselects (default 1)\n"
          "  --max-bytes N        the largest request body in bytes (default 1048576)\n"
-         "  --workers N          connections served at once (default 64)\n"
-         "  --timeout SECONDS    the read and the write timeout (default 10)\n"
-         "  --quiet, -q          no line per request on standard error\n"
+         "  --workers N          checks run at once (default: one per processor)\n"
+         "  --timeout SECONDS    for a whole request to arrive, and for its answer (default 10)\n"
+         "  --max-connections N  connections open at once (default 4096)\n"
+         "  --per-client N       connections open at once from one address (default 64)\n"
+         "  --trusted-proxy ADDR the proxy whose X-Forwarded-For names the client\n"
+         "  --metrics-from ADDR  an address besides loopback that may read /metrics\n"
+         "  --access-log FILE    the line per request into FILE, reopened on SIGHUP\n"
+         "  --quiet, -q          no line per request\n"
          "  --help, -h           this text\n"
          "  --version            the version\n";
 }

@@ -14,9 +14,14 @@ struct SERVEOPTIONS {
   std::string data;                // archive or directory; "" for syntax.dat beside the program
   int gameNo = 1;                  // the game the page preselects
   std::size_t maxBytes = 1 << 20;  // the largest request body
-  int workers = 64;                // connections served at once
-  int timeoutSeconds = 10;         // each read and each write
-  int quiet = 0;                   // 1: no line per request on standard error
+  int workers = 0;                 // checks at once; 0: one per processor
+  int timeoutSeconds = 10;         // for a whole request, and for its answer
+  int maxConnections = 4096;       // connections open at once
+  int perClient = 64;              // connections open at once from one address
+  std::string accessLog;           // "": the line per request goes to standard error
+  std::string trustedProxy;        // the proxy whose X-Forwarded-For names the client
+  std::string metricsFrom;         // an address besides loopback that may read /metrics
+  int quiet = 0;                   // 1: no line per request
   int help = 0;
   int version = 0;
 };

@@ -2,17 +2,21 @@
 
 #include <pthread.h>
 #include <signal.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "checker/engine.h"
+#include "vyrserve/accesslog.h"
+#include "vyrserve/enginecall.h"
 #include "vyrserve/httpserver.h"
 #include "vyrserve/options.h"
 
@@ -30,16 +34,30 @@ std::string shownAddress(const std::string& host, int port) {
   return shown + ":" + std::to_string(port);
 }
 
-// Waits for SIGTERM or SIGINT, blocked in every other thread, and stops the
-// server then; asks again until the server has stopped, since a stop asked
-// before it serves is not seen.
+// As many connections as the process may open files.
+void raiseDescriptorLimit() {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max) return;
+  limit.rlim_cur = limit.rlim_max;
+  ::setrlimit(RLIMIT_NOFILE, &limit);
+}
+
+// The signals the watch below takes, blocked before any thread starts so
+// that every thread inherits the mask.
+sigset_t watchedSignals() {
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGTERM);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGHUP);
+  return signals;
+}
+
+// Waits for SIGTERM or SIGINT and stops the server then; SIGHUP reopens the
+// request log.
 class SIGNALWATCH {
  public:
-  explicit SIGNALWATCH(HTTPSERVER& server) : server_(server) {
-    sigemptyset(&signals_);
-    sigaddset(&signals_, SIGTERM);
-    sigaddset(&signals_, SIGINT);
-    pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
+  SIGNALWATCH(HTTPSERVER& server, ACCESSLOG* log) : server_(server), log_(log), signals_(watchedSignals()) {
     thread_ = std::thread([this] { watch(); });
   }
   ~SIGNALWATCH() {
@@ -55,16 +73,17 @@ class SIGNALWATCH {
     bool stopping = false;
     while (!done_) {
       const int got = sigtimedwait(&signals_, nullptr, &slice);
-      if (got == SIGTERM || got == SIGINT) {
-        if (!stopping)
-          say(std::string("vyrserve: ") + (got == SIGTERM ? "SIGTERM" : "SIGINT") + ", stopping\n");
+      if (got == SIGHUP && log_ != nullptr) log_->reopen();
+      if ((got == SIGTERM || got == SIGINT) && !stopping) {
+        say(std::string("vyrserve: ") + (got == SIGTERM ? "SIGTERM" : "SIGINT") + ", stopping\n");
         stopping = true;
+        server_.stop();
       }
-      if (stopping) server_.stop();
     }
   }
 
   HTTPSERVER& server_;
+  ACCESSLOG* log_;
   sigset_t signals_{};
   std::atomic<bool> done_{false};
   std::thread thread_;
@@ -90,13 +109,25 @@ int runVyrserve(int argc, char** argv) {
     return 0;
   }
   std::signal(SIGPIPE, SIG_IGN);
+  const sigset_t watched = watchedSignals();
+  pthread_sigmask(SIG_BLOCK, &watched, nullptr);
+  raiseDescriptorLimit();
   std::string error;
-  if (!loadGameData(options.data, error)) {
+  if (!loadServedData(options.data, error)) {
     say("vyrserve: " + error + "\n");
     return 1;
   }
   int status = 0;
   {
+    std::unique_ptr<ACCESSLOG> log;
+    if (!options.quiet) {
+      log = std::make_unique<ACCESSLOG>(options.accessLog);
+      if (!log->open(error)) {
+        say("vyrserve: " + error + "\n");
+        releaseServedData();
+        return 1;
+      }
+    }
     WEBCHECKER checker(options.gameNo, options.maxBytes);
     SERVERSETTINGS settings;
     settings.host = options.host;
@@ -105,19 +136,28 @@ int runVyrserve(int argc, char** argv) {
     settings.timeoutSeconds = options.timeoutSeconds;
     settings.keepAliveSeconds = std::min(5, options.timeoutSeconds);
     settings.maxBytes = options.maxBytes;
-    settings.quiet = options.quiet;
-    HTTPSERVER server(checker, settings);
-    SIGNALWATCH watch(server);
-    if (!server.bind()) {
-      say("vyrserve: cannot listen on " + shownAddress(options.host, options.port) + "\n");
-      status = 1;
-    } else {
-      say("vyrserve: listening on http://" + shownAddress(options.host, server.port()) + "/\n");
-      status = server.run() ? 0 : 1;
-      if (status == 0) say("vyrserve: stopped\n");
+    settings.maxConnections = options.maxConnections;
+    settings.connectionsPerClient = options.perClient;
+    settings.trustedProxy = options.trustedProxy;
+    settings.metricsFrom = options.metricsFrom;
+    settings.log = log.get();
+    {
+      HTTPSERVER server(checker, settings);
+      SIGNALWATCH watch(server, log.get());
+      if (!server.bind()) {
+        say("vyrserve: cannot listen on " + shownAddress(options.host, options.port) + "\n");
+        status = 1;
+      } else {
+        say("vyrserve: listening on http://" + shownAddress(options.host, server.port()) + "/\n");
+        status = server.run() ? 0 : 1;
+      }
     }
+    const std::uint64_t dropped = log != nullptr ? log->dropped() : 0;
+    log.reset();  // the lines still queued come before the last word
+    if (dropped > 0) say("vyrserve: " + std::to_string(dropped) + " request log lines dropped\n");
+    if (status == 0) say("vyrserve: stopped\n");
   }
-  releaseGameData();
+  releaseServedData();
   return status;
 }
 

@@ -5,11 +5,9 @@
 #include <exception>
 #include <nlohmann/json.hpp>
 
-#include "checker/engine.h"
 #include "checker/findingformat.h"
-#include "checker/syntax.h"
-#include "gamedata/synworlds.h"
 #include "text/utf8.h"
+#include "vyrserve/enginecall.h"
 #include "vyrserve/guidepage.h"
 #include "vyrserve/resources.h"
 
@@ -50,12 +48,8 @@ HTTPANSWER badRequest(std::string_view reason) { return WEBCHECKER::failure(400,
 
 std::string worldsBody(int gameNo) {
   JSON worlds = JSON::array();
-  SYNWORLDS* data = SYNTAX::gameData();
-  for (int position = 1; data != nullptr && position <= data->count(); ++position) {
-    WORLDLIST& world = *data->get(position);
-    JSON games = JSON::array();
-    for (int game = 1; game <= world.count(); ++game) games.push_back(world.get(game)->key());
-    worlds.push_back({{"number", world.key()}, {"name", world.name()}, {"games", games}});
+  for (const SERVEDWORLD& world : servedWorlds()) {
+    worlds.push_back({{"number", world.number}, {"name", world.name}, {"games", world.games}});
   }
   return dumped(JSON{{"format", 1}, {"game", gameNo}, {"worlds", worlds}}) + "\n";
 }
@@ -105,8 +99,20 @@ std::string readRequest(std::string_view body, CHECKREQUEST& request) {
 
 // One finding with the fields of the batch checker's JSON finding.
 JSON findingJson(const FINDING& finding) {
-  std::string line = formatFinding(REPORTFORMAT::kJson, kFindingFile, finding);
-  return JSON::parse(line);
+  JSON suggestion = nullptr;
+  if (!finding.suggestion.empty()) suggestion = finding.suggestion;
+  return {{"format", 1},
+          {"type", "finding"},
+          {"file", kFindingFile},
+          {"line", finding.line},
+          {"column", finding.column},
+          {"end_column", finding.endColumn},
+          {"char_column", finding.charColumn},
+          {"end_char_column", finding.endCharColumn},
+          {"severity", severityName(finding.severity)},
+          {"code", finding.code},
+          {"message", plainMessage(finding.message)},
+          {"suggestion", std::move(suggestion)}};
 }
 
 }  // namespace
@@ -169,7 +175,7 @@ HTTPANSWER WEBCHECKER::answer(std::string_view method, std::string_view path, st
       refused.headers.emplace_back("Allow", "GET, HEAD");
       return refused;
     }
-    if (path == "/healthz" && SYNTAX::gameData() == nullptr) return failure(503, path, "no game data");
+    if (path == "/healthz" && !servedDataLoaded()) return failure(503, path, "no game data");
     const std::string_view text = route.body != nullptr ? *route.body
                                   : path == "/codes"    ? std::string_view(codesPage_)
                                                         : std::string_view(worlds_);
@@ -188,11 +194,7 @@ HTTPANSWER WEBCHECKER::check(std::string_view body) {
   const std::string fault = readRequest(body, request);
   if (!fault.empty()) return badRequest(fault);
   try {
-    CHECKRESULT result;
-    {
-      const std::lock_guard<FAIRLOCK> one(engine_);
-      result = checkOrdersText(request.orders, request.gameNo);
-    }
+    CHECKRESULT result = checkServedOrders(request.orders, request.gameNo);
     if (!result.checked) return failure(500, "/api/", "the check could not be completed: " + result.reason);
     JSON findings = JSON::array();
     for (const FINDING& finding : result.findings) findings.push_back(findingJson(finding));
@@ -208,7 +210,7 @@ HTTPANSWER WEBCHECKER::check(std::string_view body) {
     }
     answer["findings"] = std::move(findings);
     return jsonAnswer(200, answer);
-  } catch (const std::exception& fault) {  // out of memory, or a finding the JSON reader refused
+  } catch (const std::exception& fault) {  // out of memory
     return failure(500, "/api/", std::string("the check could not be completed: ") + fault.what());
   }
 }

@@ -4,9 +4,7 @@
 // the program itself, so no path from a request reaches the file system.
 //
 // The game data must be loaded (loadGameData) before a WEBCHECKER is made.
-// Checks go through the engine one at a time (the shared data has look-up
-// caches); everything else may run on any number of threads at once. No
-// state is kept between requests.
+// Any number of threads may ask at once; no state is kept between requests.
 #pragma once
 
 #include <cstddef>
@@ -15,7 +13,6 @@
 #include <utility>
 #include <vector>
 
-#include "vyrserve/fairlock.h"
 
 namespace vyr {
 
@@ -51,7 +48,6 @@ class WEBCHECKER {
   std::size_t maxBytes_;
   std::string worlds_;     // the body of GET /api/worlds
   std::string codesPage_;  // the body of GET /codes
-  FAIRLOCK engine_;        // one check at a time, in the order they came
 };
 
 // Base64 of the bytes, and back (answers 0 for text that is not base64).

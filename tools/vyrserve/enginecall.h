@@ -1,0 +1,29 @@
+// Every call the web checker makes into the engine, in one file: loading and
+// releasing the game data, the list of worlds, and the check itself.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "checker/engine.h"
+
+namespace vyr {
+
+// As loadGameData and releaseGameData.
+int loadServedData(const std::string& path, std::string& error);
+void releaseServedData();
+[[nodiscard]] bool servedDataLoaded();
+
+struct SERVEDWORLD {
+  int number = 0;
+  std::string name;
+  std::vector<int> games;
+};
+// The worlds of the loaded data and their games, in the data's order.
+std::vector<SERVEDWORLD> servedWorlds();
+
+// One check of an orders text, from any thread.
+CHECKRESULT checkServedOrders(std::string_view orders, int gameNo);
+
+}  // namespace vyr
