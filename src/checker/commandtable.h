@@ -45,6 +45,8 @@ class COMMANDTABLE {
   using Words = std::vector<std::string_view>;
   [[nodiscard]] const std::vector<const Words*>& variants(std::string_view command) const;
   [[nodiscard]] const BUFFER& lines() const { return *lines_; }
+  // The words of every line's variant, in table order.
+  [[nodiscard]] const std::vector<Words>& allVariants() const { return words_; }
   // The 1-based numbers, in order, of the variant's keywords from word 3 on:
   // the words of upper-case letters only, which an order must repeat. The
   // variant is one that `variants` answered.

@@ -75,7 +75,8 @@ class SYNTAX {
   static void releaseSyntaxData();
   // The archive to load instead of "syntax.dat" beside the program ("" for that).
   static void setArchivePath(std::string_view path);
-  static SYNWORLDS* gameData();
+  // The loaded data; no check changes it (only loads and releases do).
+  static const SYNWORLDS* gameData();
   // Changes whenever the shared data is loaded or released, so that what is
   // built from the data (a suggester's names) can tell it is stale.
   static int dataGeneration();

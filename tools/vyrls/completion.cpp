@@ -95,7 +95,7 @@ void addCommands(ITEMS& items, const COMMANDTABLE& table, int underShire) {
 // What the slot of the place's field accepts, under every variant that the
 // fields before it still fit.
 void addSlotValues(ITEMS& items, const COMMANDTABLE& table, const LINEPLACE& place, int gameNo) {
-  SYNWORLDS& data = *SYNTAX::gameData();
+  const SYNWORLDS& data = *SYNTAX::gameData();
   const int world = data.worldOfGame(gameNo);
   for (const auto* words : table.variants(place.command())) {
     if (!variantFitsBefore(*words, place.fields(), place.commandField(), place.field())) continue;
@@ -107,9 +107,8 @@ void addSlotValues(ITEMS& items, const COMMANDTABLE& table, const LINEPLACE& pla
     }
     const PARAMKIND* kind = findParameterKind(slot);
     if (kind == nullptr || kind->table == nullptr) continue;
-    SYNDAT& names = *(data.*(kind->table));
-    for (int n = 1; n <= names.count(); ++n) {
-      const SYNDATOBJ& entry = *names.get(n);
+    for (const SYNDATOBJ* found : data.tableOf(kind->table).entries()) {
+      const SYNDATOBJ& entry = *found;
       if (entry.getWorld() != 0 && entry.getWorld() != world) continue;
       std::string detail(kind->tableName);
       if (!entry.text().empty()) detail += ": " + entry.text();

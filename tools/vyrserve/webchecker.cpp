@@ -50,12 +50,10 @@ HTTPANSWER badRequest(std::string_view reason) { return WEBCHECKER::failure(400,
 
 std::string worldsBody(int gameNo) {
   JSON worlds = JSON::array();
-  SYNWORLDS* data = SYNTAX::gameData();
-  for (int position = 1; data != nullptr && position <= data->count(); ++position) {
-    WORLDLIST& world = *data->get(position);
-    JSON games = JSON::array();
-    for (int game = 1; game <= world.count(); ++game) games.push_back(world.get(game)->key());
-    worlds.push_back({{"number", world.key()}, {"name", world.name()}, {"games", games}});
+  const SYNWORLDS* data = SYNTAX::gameData();
+  for (std::size_t n = 0; data != nullptr && n < data->worlds().size(); ++n) {
+    const SYNWORLDS::WORLDINFO& world = data->worlds()[n];
+    worlds.push_back({{"number", world.number}, {"name", world.name}, {"games", world.games}});
   }
   return dumped(JSON{{"format", 1}, {"game", gameNo}, {"worlds", worlds}}) + "\n";
 }
