@@ -250,9 +250,7 @@ void SYNTAX::validateParameter(const FIELDPARSER& parser, int found, int kindAt,
     return;
   }
   if (found < 0) {
-    std::fputs("About to cause an unknown syntax parameter error.\n", stdout);
-    waitForEnter();
-    fatalError("Unknown Syntax Parameter.");
+    fatalFault(FATALFAULT{"Unknown Syntax Parameter.", {}, "About to cause an unknown syntax parameter error."});
   }
   const auto kind = static_cast<Kind>(found);
   const PARAMKIND* kindOf = &kParamKinds[static_cast<std::size_t>(found)];

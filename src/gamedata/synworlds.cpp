@@ -71,8 +71,7 @@ void SYNWORLDS::loadWorlds(FILES* archive, int streamSelector) {
   } else {
     const std::string path = loosePath(kWorldFile);
     if (buffer.loadBuffer(path, 0, 0) == 0) {
-      std::printf("%s\n", path.c_str());
-      fatalError("Unable to open VYRWORLDS file for reading.");
+      fatalFault(FATALFAULT{"Unable to open VYRWORLDS file for reading.", path, {}});
     }
   }
   std::string message;

@@ -185,9 +185,15 @@ TEST(VyrlsRobustness, FaultyGameDataIsShownAndNothingIsChecked) {
   ASSERT_FALSE(client.response(3).is_null());
   client.notify("exit");
   EXPECT_EQ(client.exitStatus(), 0);
+  // The file is marked with one error at its first line, never shown clean.
+  int marks = 0;
   for (const json& message : client.seen()) {
-    EXPECT_NE(message.value("method", ""), "textDocument/publishDiagnostics");
+    if (message.value("method", "") != "textDocument/publishDiagnostics") continue;
+    ++marks;
+    ASSERT_EQ(message["params"]["diagnostics"].size(), 1u) << message.dump();
+    EXPECT_EQ(message["params"]["diagnostics"][0]["range"]["start"]["line"], 0);
   }
+  EXPECT_EQ(marks, 1);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 
@@ -188,6 +189,18 @@ int failRun(const std::string& fault) {
   return kStatusFailed;
 }
 
+// A fault the library cannot continue from ends the run with one line and
+// status 3: the console is never asked, nothing aborts.
+[[noreturn]] void endOnFault(const FATALFAULT& fault) {
+  std::fflush(stdout);
+  std::string line = "vyrcheck: ";
+  if (!fault.detail.empty()) line.append(fault.detail).append(": ");
+  line.append(fault.message).append("\n");
+  std::fputs(line.c_str(), stderr);
+  std::fflush(stderr);
+  std::_Exit(kStatusFailed);
+}
+
 }  // namespace
 
 std::string vyrcheckUsage() {
@@ -262,6 +275,7 @@ int parseVyrcheckOptions(const std::vector<std::string_view>& arguments, VYRCHEC
 }
 
 int runVyrcheck(int argc, char** argv) {
+  setFatalHandler(endOnFault);
   const std::vector<std::string_view> arguments(argv + 1, argv + argc);
   VYRCHECKOPTIONS options;
   std::string fault;
