@@ -41,6 +41,7 @@ OUTTEXT& outputText() {
 
 void collect(ORDERSCHECK& check, CHECKRESULT& result, const CHECKOPTIONS& options) {
   check.setNotes(options.notes);
+  check.setOrders(options.orders);
   check.check();
   result = CHECKRESULT{};
   if (check.stoppedOnTableFault()) {
@@ -50,6 +51,7 @@ void collect(ORDERSCHECK& check, CHECKRESULT& result, const CHECKOPTIONS& option
   result.errors = check.errors() + check.holdsNoOrders();
   result.warnings = check.warnings();
   result.findings = check.takeFindings();
+  result.orders = check.takeOrders();
   if (options.annotated) result.annotated = check.annotated();
   if (keptOutput && keptOutput->size() > kKeptOutput) keptOutput.reset();
 }

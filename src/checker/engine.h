@@ -46,6 +46,7 @@ struct CHECKOPTIONS {
   int suggestions = 1;  // 0: no finding carries a suggestion
   int notes = 1;        // 0: no finding of severity note
   int annotated = 1;    // 0: CHECKRESULT::annotated is left empty (for a caller that reports findings only)
+  int orders = 0;       // 1: CHECKRESULT::orders tells of every order line
 };
 
 // A check that reaches a fault of the command table (an order that reaches a
@@ -63,6 +64,7 @@ struct CHECKRESULT {
   int warnings = 0;
   std::string annotated;  // the annotated copy: every line followed by '\n'
   std::vector<FINDING> findings;  // in the order of the check lines
+  std::vector<ORDERPLACE> orders;  // with CHECKOPTIONS::orders: every order line checked, in order
 };
 
 // Checks the orders as VyrSyn checks standard input (check lines of an

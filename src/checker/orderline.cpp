@@ -91,6 +91,7 @@ int SYNTAX::checkOrderLine(const FIELDPARSER& parser) {
   const ORDERCOMMAND order = orderCommand(parser);
   const int s = order.shift;
   const std::string_view command = order.text;
+  lastOrder_ = ORDERREPORT{currentLine_, command, 0, 0, currentShire_.key() != 0 ? 1 : 0, 0};
   if (s == 1 && (parser.fieldCount() < 2 || startsWith(command, ';'))) return 0;
   if (!loaded_) loadSyntaxData(0, 0);
 
@@ -104,7 +105,9 @@ int SYNTAX::checkOrderLine(const FIELDPARSER& parser) {
     walk.optional = false;
     walk.ground = false;
     walk.done = false;
-    checkScope(parser, wordAt(walk.words, 1));
+    const std::string_view scope = wordAt(walk.words, 1);
+    lastOrder_.scope = scope.size() == 1 ? upperChar(scope.front()) : 0;
+    checkScope(parser, scope);
     walkSlots(parser, walk);
     if (tableFault_.line != 0) return 0;  // the check pass stops at this order
     checkExtraFields(parser, walk);
@@ -112,6 +115,7 @@ int SYNTAX::checkOrderLine(const FIELDPARSER& parser) {
   noteUnclosedQuote(parser);
 
   if (first.size() == 5 && parser.fieldEquals(1, "SHIRE", 1)) {
+    lastOrder_.isShire = 1;
     if (errors_ == 1) {
       currentShire_.setLocation(1, 1);
     } else {

@@ -1,6 +1,7 @@
 // The outline of SHIRE orders, the quick fixes, and the texts the other
 // features share.
 #include "checker/orderplace.h"
+#include "editor/outline.h"
 #include "text/utils.h"
 #include "vyrls/diagnostics.h"
 #include "vyrls/features.h"
@@ -13,28 +14,6 @@ namespace {
 // The protocol's symbol kinds.
 constexpr int kSymbolNamespace = 3;
 constexpr int kSymbolFunction = 12;
-
-bool isShire(std::string_view command) {
-  constexpr std::string_view kShire = "SHIRE";
-  if (command.size() != kShire.size()) return false;
-  for (std::size_t k = 0; k < kShire.size(); ++k) {
-    if (upperChar(command[k]) != kShire[k]) return false;
-  }
-  return true;
-}
-
-// The line's order without its comment and outer spaces.
-std::string orderText(std::string_view line) {
-  std::string text(line.substr(0, line.find(';')));
-  trimText(text);
-  return text;
-}
-
-bool isEndLine(std::string_view text) {
-  std::string upper(orderText(text).substr(0, 4));
-  for (char& c : upper) c = upperChar(c);
-  return upper == "#END";
-}
 
 }  // namespace
 
@@ -55,30 +34,27 @@ std::string variantText(const COMMANDTABLE::Words& words) {
   return text;
 }
 
-nlohmann::json documentSymbols(const TEXTDOCUMENT& document, POSITIONENCODING encoding) {
+nlohmann::json documentSymbols(const TEXTDOCUMENT& document, const FEATURECONTEXT& context) {
   nlohmann::json symbols = nlohmann::json::array();
-  nlohmann::json* shire = nullptr;
-  const auto at = [&document, encoding](long long line, std::size_t offset) {
-    return document.positionAt(document.lineStart(line) + offset, encoding);
+  const auto lineRange = [&document, &context](int line) {
+    const auto at = static_cast<long long>(line - 1);
+    const std::size_t start = document.lineStart(at);
+    return rangeJson(document.positionAt(start, context.encoding),
+                     document.positionAt(start + document.lineText(at).size(), context.encoding));
   };
-  for (long long line = 0; line < document.lineCount(); ++line) {
-    const std::string_view text = document.lineText(line);
-    if (isEndLine(text)) break;
-    const LINEPLACE place(text, 0);
-    if (place.command().empty() || place.command().starts_with('#')) continue;
-    const std::string name = orderText(text);
-    const nlohmann::json whole = rangeJson(at(line, 0), at(line, text.size()));
-    nlohmann::json symbol = {{"name", name}, {"range", whole}, {"selectionRange", whole}};
-    if (isShire(place.command())) {
-      symbol["kind"] = kSymbolNamespace;
-      symbol["children"] = nlohmann::json::array();
-      symbols.push_back(std::move(symbol));
-      shire = &symbols.back();
-    } else if (shire != nullptr) {
-      symbol["kind"] = kSymbolFunction;
-      (*shire)["children"].push_back(std::move(symbol));
-      (*shire)["range"]["end"] = whole["end"];
-    }
+  const auto symbolOf = [&](const OUTLINEORDER& order, int kind) {
+    const nlohmann::json whole = lineRange(order.line);
+    return nlohmann::json{{"name", outlineName(document.lineText(order.line - 1))},
+                          {"kind", kind},
+                          {"range", whole},
+                          {"selectionRange", whole}};
+  };
+  for (const OUTLINESHIRE& shire : shireOutlineOf(document.text(), context.gameNo)) {
+    nlohmann::json symbol = symbolOf(shire.order, kSymbolNamespace);
+    symbol["children"] = nlohmann::json::array();
+    for (const OUTLINEORDER& order : shire.orders) symbol["children"].push_back(symbolOf(order, kSymbolFunction));
+    symbol["range"]["end"] = lineRange(shire.lastLine())["end"];
+    symbols.push_back(std::move(symbol));
   }
   return symbols;
 }

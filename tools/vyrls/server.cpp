@@ -193,8 +193,8 @@ nlohmann::json SERVER::codeAction(const nlohmann::json& params) {
 
 nlohmann::json SERVER::documentSymbol(const nlohmann::json& params) {
   const TEXTDOCUMENT* document = documentOf(params);
-  if (document == nullptr) return nlohmann::json::array();
-  return documentSymbols(*document, encoding_);
+  if (document == nullptr || !dataReady_) return nlohmann::json::array();
+  return documentSymbols(*document, {options_.gameNo, encoding_});
 }
 
 void SERVER::didOpen(const nlohmann::json& params) {
