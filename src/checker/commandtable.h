@@ -32,6 +32,18 @@ inline constexpr signed char kNoKind = -5;    // any other word (a fault of the 
 // The code of one word of a variant.
 [[nodiscard]] signed char slotCode(std::string_view word);
 
+// The scope rule: the first word of a variant says where its order may stand
+// ('S', 'G' or 'C', either case); any other word makes no rule.
+enum class SCOPEFAULT {
+  kNone,
+  kOutsideShire,      // a shire order (S) that stands under no SHIRE order: an error
+  kGlobalUnderShire,  // a global order (G) under a SHIRE order: a warning
+  kCityUnderShire,    // a city order (C) under a SHIRE order: a warning
+};
+// The scope code of the word in upper case, or 0 when it is none.
+[[nodiscard]] char scopeCode(std::string_view scopeWord);
+[[nodiscard]] SCOPEFAULT scopeFault(std::string_view scopeWord, int underShire);
+
 class COMMANDTABLE {
  public:
   // Takes the loaded table; its two header lines must already be gone.

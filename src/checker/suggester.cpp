@@ -36,7 +36,7 @@ SUGGESTER::SUGGESTER(int world) : world_(world) {
     const SYNDAT& table = data->tableOf(kind.table);
     seen.clear();
     for (const SYNDATOBJ* entry : table.entries()) {
-      if (entry->getWorld() != 0 && entry->getWorld() != world) continue;
+      if (!entry->visibleIn(world)) continue;
       addOnce(names.names, seen, entry->name());
       addOnce(names.names, seen, entry->text());
     }

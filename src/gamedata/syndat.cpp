@@ -84,7 +84,7 @@ int SYNDAT::findName(std::string_view text, int world) const {
   const Carriers* found = index_.find(UPPERKEY{text});
   if (found == nullptr) return 0;
   for (const SYNDATOBJ* entry : *found) {
-    if (entry->getWorld() == 0 || entry->getWorld() == world) return entry->key();
+    if (entry->visibleIn(world)) return entry->key();
   }
   return 0;
 }

@@ -22,6 +22,8 @@ class SYNDATOBJ : public NAMEDOBJECT {
                      std::string_view extra = {})
       : NAMEDOBJECT(key, name, text), world_(world), extra_(extra) {}
   [[nodiscard]] int getWorld() const { return world_; }
+  // 1 when a game of `world` sees the entry: it is of that world or of every world.
+  [[nodiscard]] int visibleIn(int world) const { return world_ == 0 || world_ == world ? 1 : 0; }
   std::string& getExtra(std::string& destination) const { return destination = extra_; }
   [[nodiscard]] const std::string& extra() const { return extra_; }
 

@@ -18,7 +18,7 @@ constexpr int kSymbolFunction = 12;
 }  // namespace
 
 std::string_view scopeName(std::string_view scope) {
-  const char code = scope.size() == 1 ? upperChar(scope[0]) : '\0';
+  const char code = scopeCode(scope);
   if (code == 'S') return "shire order";
   if (code == 'G') return "global order";
   if (code == 'C') return "city order";

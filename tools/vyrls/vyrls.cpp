@@ -14,6 +14,7 @@
 #include <mutex>
 #include <thread>
 
+#include "checker/gamenumber.h"
 #include "text/optionvalue.h"
 #include "text/utils.h"
 #include "vyrls/framing.h"
@@ -108,12 +109,6 @@ void writeMessage(const nlohmann::json& message) {
   std::_Exit(1);
 }
 
-bool readNumber(std::string_view text, int& value) {
-  if (text.empty() || text.front() == '+') return false;
-  const auto [end, fault] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return fault == std::errc() && end == text.data() + text.size();
-}
-
 }  // namespace
 
 // The installed copy beside the program (bin/../share/doc/vyrsyn), else the
@@ -162,7 +157,7 @@ int parseVyrlsOptions(const std::vector<std::string_view>& arguments, VYRLSOPTIO
       options.server.codesUrl = value;
     } else if (optionValue(arguments, i, "--game", value, fault)) {
       // The editor shows this one: the server serves and checks nothing.
-      if (fault.empty() && !readNumber(value, options.server.gameNo)) {
+      if (fault.empty() && !parseGameNumber(value, options.server.gameNo)) {
         options.setupFault = "bad game number '" + std::string(value) + "' (--game)";
       }
     } else {
