@@ -6,7 +6,7 @@
 #include "gamedata/synworlds.h"
 #include "vyrls/diagnostics.h"
 #include "vyrls/features.h"
-#include "vyrls/lineplace.h"
+#include "editor/lineplace.h"
 
 namespace vyr {
 

@@ -5,7 +5,7 @@
 #include "text/utils.h"
 #include "vyrls/diagnostics.h"
 #include "vyrls/features.h"
-#include "vyrls/lineplace.h"
+#include "editor/lineplace.h"
 
 namespace vyr {
 
