@@ -2,6 +2,7 @@
 // features share.
 #include "checker/orderplace.h"
 #include "editor/outline.h"
+#include "editor/quickfix.h"
 #include "text/utils.h"
 #include "vyrls/diagnostics.h"
 #include "vyrls/features.h"
@@ -72,19 +73,17 @@ nlohmann::json codeActions(const TEXTDOCUMENT& document, const nlohmann::json& p
     if (data == diagnostic.end() || !data->is_object() || range == diagnostic.end() || !range->is_object())
       continue;
     const auto suggestion = data->find("suggestion");
+    QUICKFIX fix;
     if (suggestion == data->end() || !suggestion->is_string() ||
-        suggestion->get_ref<const std::string&>().empty()) {
+        !quickFixFor(suggestion->get_ref<const std::string&>(), fix)) {
       continue;
     }
-    const std::string& name = suggestion->get_ref<const std::string&>();
-    std::string newText = name;
-    if (name.find(' ') != std::string::npos) newText = "\"" + name + "\"";
     actions.push_back(
-        {{"title", "Replace with '" + name + "'"},
+        {{"title", fix.title},
          {"kind", "quickfix"},
          {"isPreferred", true},
          {"diagnostics", nlohmann::json::array({diagnostic})},
-         {"edit", {{"changes", {{document.uri(), {{{"range", *range}, {"newText", newText}}}}}}}}});
+         {"edit", {{"changes", {{document.uri(), {{{"range", *range}, {"newText", fix.newText}}}}}}}}});
   }
   return actions;
 }
