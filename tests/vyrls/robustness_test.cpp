@@ -178,6 +178,7 @@ TEST(VyrlsRobustness, FaultyGameDataIsShownAndNothingIsChecked) {
   EXPECT_EQ(shown["params"]["type"], 1);
   EXPECT_NE(shown["params"]["message"].get<std::string>().find("missing-member"), std::string::npos);
   client.open(kUri, "BANISH 3\n");
+  ASSERT_FALSE(client.diagnostics(kUri).is_null()) << "the file is marked as not checked";
   client.request(2, "textDocument/completion",
                  {{"textDocument", {{"uri", kUri}}}, {"position", {{"line", 0}, {"character", 0}}}});
   EXPECT_EQ(client.response(2)["result"]["items"], json::array());
