@@ -280,8 +280,8 @@ void FILES::extractFile(std::string_view name, BUFFER& target) {
 
 int FILES::shiftByte(long count, int value) {
   if (value <= 0 || value > kShiftModulus) {
-    std::printf("Char value : %d\n", value);
-    fatalError("FILES::shiftByte - Cannot Encode Data Beyond 1 < or > 253.");
+    const std::string detail = "Char value : " + std::to_string(value);
+    fatalFault(FATALFAULT{"FILES::shiftByte - Cannot Encode Data Beyond 1 < or > 253.", detail, {}});
   }
   const long turn = ((count % kShiftModulus) + kShiftModulus) % kShiftModulus;
   return static_cast<int>((turn + value) % kShiftModulus) + 1;

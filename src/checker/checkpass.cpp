@@ -169,7 +169,12 @@ int SYNTAX::checkOrderLines(ORDERLINES& in, BUFFER* out, OUTTEXT* outText, int* 
     }
     parser_.parseLine("  ", text);
     currentLine_ = number;
+    const int ordersBefore = orderLines_;
     results += checkOrderLine(parser_);
+    if (orderSink_ != nullptr && orderLines_ != ordersBefore) {
+      lastOrder_.opensShire = currentShire_.key() != 0 ? 1 : 0;
+      orderSink_->order(lastOrder_);
+    }
     if (tableFault_.line != 0) break;  // the pass stops at an order that reached a fault of the table
   }
   in.finish();

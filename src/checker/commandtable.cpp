@@ -23,6 +23,24 @@ signed char slotCode(std::string_view word) {
   return kind == nullptr ? slotcode::kNoKind : static_cast<signed char>(kind - parameterKinds().data());
 }
 
+char scopeCode(std::string_view scopeWord) {
+  const char code = scopeWord.size() == 1 ? upperChar(scopeWord.front()) : '\0';
+  return code == 'S' || code == 'G' || code == 'C' ? code : '\0';
+}
+
+SCOPEFAULT scopeFault(std::string_view scopeWord, int underShire) {
+  switch (scopeCode(scopeWord)) {
+    case 'S':
+      return underShire ? SCOPEFAULT::kNone : SCOPEFAULT::kOutsideShire;
+    case 'G':
+      return underShire ? SCOPEFAULT::kGlobalUnderShire : SCOPEFAULT::kNone;
+    case 'C':
+      return underShire ? SCOPEFAULT::kCityUnderShire : SCOPEFAULT::kNone;
+    default:
+      return SCOPEFAULT::kNone;
+  }
+}
+
 void splitWords(std::string_view text, std::vector<std::string_view>& words) {
   words.clear();
   std::size_t i = 0;

@@ -32,6 +32,18 @@ inline constexpr signed char kNoKind = -5;    // any other word (a fault of the 
 // The code of one word of a variant.
 [[nodiscard]] signed char slotCode(std::string_view word);
 
+// The scope rule: the first word of a variant says where its order may stand
+// ('S', 'G' or 'C', either case); any other word makes no rule.
+enum class SCOPEFAULT {
+  kNone,
+  kOutsideShire,      // a shire order (S) that stands under no SHIRE order: an error
+  kGlobalUnderShire,  // a global order (G) under a SHIRE order: a warning
+  kCityUnderShire,    // a city order (C) under a SHIRE order: a warning
+};
+// The scope code of the word in upper case, or 0 when it is none.
+[[nodiscard]] char scopeCode(std::string_view scopeWord);
+[[nodiscard]] SCOPEFAULT scopeFault(std::string_view scopeWord, int underShire);
+
 class COMMANDTABLE {
  public:
   // Takes the loaded table; its two header lines must already be gone.
@@ -45,6 +57,8 @@ class COMMANDTABLE {
   using Words = std::vector<std::string_view>;
   [[nodiscard]] const std::vector<const Words*>& variants(std::string_view command) const;
   [[nodiscard]] const BUFFER& lines() const { return *lines_; }
+  // The words of every line's variant, in table order.
+  [[nodiscard]] const std::vector<Words>& allVariants() const { return words_; }
   // The 1-based numbers, in order, of the variant's keywords from word 3 on:
   // the words of upper-case letters only, which an order must repeat. The
   // variant is one that `variants` answered.

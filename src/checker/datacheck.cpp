@@ -77,15 +77,19 @@ int readLooseSet(const std::string& directory, DataSet& set, std::vector<DataFin
     const std::string path = directory + "/" + name;
     FilePtr file(std::fopen(path.c_str(), "rb"));
     Member& member = set[name];
+    std::string bytes;
+    char block[1 << 14];
+    std::size_t got = 0;
+    // A directory opens, but its reading fails.
+    if (file) {
+      while ((got = std::fread(block, 1, sizeof block, file.get())) > 0) bytes.append(block, got);
+      if (std::ferror(file.get()) != 0) file.reset();
+    }
     if (!file) {
       report.error(0, std::string(pathExists(path) ? "cannot be read" : "missing") +
                           ": vyrpack create refuses the directory, and a loose load stops");
       continue;
     }
-    std::string bytes;
-    char block[1 << 14];
-    std::size_t got = 0;
-    while ((got = std::fread(block, 1, sizeof block, file.get())) > 0) bytes.append(block, got);
     member.present = true;
     splitLooseFile(bytes, member, report);
   }
@@ -149,7 +153,7 @@ int checkDataSet(const std::string& path, std::vector<DataFinding>& findings, st
   for (const auto& [name, member] : set) {
     if (!member.present || !member.lines.empty()) continue;
     REPORTER report(findings, name);
-    report.warning(0, "empty: it gives nothing to the checker (and a loose load of it stops the run)");
+    report.error(0, "empty: the file has no lines (a loose load of it stops the run)");
   }
   {
     REPORTER report(findings, "vyrsyn.dat");

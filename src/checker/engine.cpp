@@ -27,12 +27,12 @@ const char* severityName(SEVERITY severity) {
 
 namespace {
 
-// The text the annotated copy is written into, kept from call to call: a
-// check writes again the pages the last one wrote instead of having the kernel
-// hand out and clear fresh ones. One that grew large is given back after its
-// call.
+// The text the annotated copy is written into, kept from call to call on each
+// thread: a check writes again the pages the last one wrote instead of having
+// the kernel hand out and clear fresh ones. One that grew large is given back
+// after its call.
 constexpr std::size_t kKeptOutput = std::size_t{1} << 20;
-std::unique_ptr<OUTTEXT> keptOutput;
+thread_local std::unique_ptr<OUTTEXT> keptOutput;
 
 OUTTEXT& outputText() {
   if (!keptOutput) keptOutput = std::make_unique<OUTTEXT>();
@@ -41,6 +41,7 @@ OUTTEXT& outputText() {
 
 void collect(ORDERSCHECK& check, CHECKRESULT& result, const CHECKOPTIONS& options) {
   check.setNotes(options.notes);
+  check.setOrders(options.orders);
   check.check();
   result = CHECKRESULT{};
   if (check.stoppedOnTableFault()) {
@@ -50,17 +51,18 @@ void collect(ORDERSCHECK& check, CHECKRESULT& result, const CHECKOPTIONS& option
   result.errors = check.errors() + check.holdsNoOrders();
   result.warnings = check.warnings();
   result.findings = check.takeFindings();
+  result.orders = check.takeOrders();
   if (options.annotated) result.annotated = check.annotated();
   if (keptOutput && keptOutput->size() > kKeptOutput) keptOutput.reset();
 }
 
-// The suggester of the last world asked for, kept until the shared data
-// changes: building one copies every name of the data.
+// The suggester of the last world asked for on this thread, kept until the
+// shared data changes: building one copies every name of the data.
 struct SUGGESTERCACHE {
   std::unique_ptr<SUGGESTER> suggester;
   int generation = -1;
 };
-SUGGESTERCACHE suggesterCache;
+thread_local SUGGESTERCACHE suggesterCache;
 
 const SUGGESTER* suggesterFor(int gameNo, const CHECKOPTIONS& options) {
   if (!options.suggestions || SYNTAX::gameData() == nullptr) return nullptr;

@@ -2,17 +2,19 @@
 // file, a game number and the loaded game data in; the annotated copy (byte
 // for byte what VyrSyn writes), the counts and the findings out.
 //
-// The game data is the process's shared data (SYNTAX::loadSyntaxData, or
-// loadGameData below); it must be loaded before a check. A check reads and
-// writes process-wide state (the shared data's look-up caches, the block
-// pool, the engine's suggester and output text): one call at a time per
-// process; a server that takes requests on several threads must let one call
-// in at a time. Calls may be made any number of times: each frees what it
-// built, except that the suggester (the candidate names of one world, copied
-// from the data) is built on the first call with suggestions for a world and
-// kept for the next calls until the world or the data changes, and that the
-// text the annotated copy is written into is kept for the next call unless it
-// grew past a megabyte.
+// The game data is the process's loaded data (SYNTAX::loadSyntaxData, or
+// loadGameData below); it must be loaded before a check. A check only reads
+// the data (its look-up indexes are built when it is loaded), so any number
+// of checks may run at the same time on any threads, and each gives exactly
+// what it gives alone; loading and releasing the data must not overlap a
+// check. What a check needs for itself is its own or its thread's: the block
+// store (containers/blockpool.h), and the suggester and the output text
+// below. Calls may be made any number of times: each frees what it built,
+// except that on each thread the suggester (the candidate names of one world,
+// copied from the data) is built on the first call with suggestions for a
+// world and kept for the next calls until the world or the data changes, and
+// that the text the annotated copy is written into is kept for the next call
+// unless it grew past a megabyte.
 #pragma once
 
 #include <string>
@@ -35,14 +37,16 @@ namespace vyr {
 // error: ...") and the data of before left in place.
 int loadGameData(const std::string& path, std::string& error);
 
-// Releases the shared data and what the engine built from it (the suggester);
-// a later check needs the data loaded again.
+// Releases the shared data and what the engine built from it on this thread
+// (the suggester; other threads drop theirs at their next check); a later
+// check needs the data loaded again.
 void releaseGameData();
 
 struct CHECKOPTIONS {
   int suggestions = 1;  // 0: no finding carries a suggestion
   int notes = 1;        // 0: no finding of severity note
   int annotated = 1;    // 0: CHECKRESULT::annotated is left empty (for a caller that reports findings only)
+  int orders = 0;       // 1: CHECKRESULT::orders tells of every order line
 };
 
 // A check that reaches a fault of the command table (an order that reaches a
@@ -60,6 +64,7 @@ struct CHECKRESULT {
   int warnings = 0;
   std::string annotated;  // the annotated copy: every line followed by '\n'
   std::vector<FINDING> findings;  // in the order of the check lines
+  std::vector<ORDERPLACE> orders;  // with CHECKOPTIONS::orders: every order line checked, in order
 };
 
 // Checks the orders as VyrSyn checks standard input (check lines of an

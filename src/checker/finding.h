@@ -32,4 +32,15 @@ struct FINDING {
   std::string suggestion;  // a near name, or ""
 };
 
+// One order line of a check, as the check pass read it: what an outline of
+// the orders is made of.
+struct ORDERPLACE {
+  int line = 1;         // 1-based line of the text as given
+  std::string command;  // as written, after an '@' marker
+  char scope = 0;       // of the variant the order was checked by: 'S', 'G' or 'C'; 0 when none matched
+  int isShire = 0;      // 1 for a SHIRE order
+  int underShire = 0;   // 1 when the order stands under a SHIRE order
+  int opensShire = 0;   // 1 when the orders after it stand under a SHIRE order
+};
+
 }  // namespace vyr

@@ -91,6 +91,7 @@ int SYNTAX::checkOrderLine(const FIELDPARSER& parser) {
   const ORDERCOMMAND order = orderCommand(parser);
   const int s = order.shift;
   const std::string_view command = order.text;
+  lastOrder_ = ORDERREPORT{currentLine_, command, 0, 0, currentShire_.key() != 0 ? 1 : 0, 0};
   if (s == 1 && (parser.fieldCount() < 2 || startsWith(command, ';'))) return 0;
   if (!loaded_) loadSyntaxData(0, 0);
 
@@ -104,7 +105,9 @@ int SYNTAX::checkOrderLine(const FIELDPARSER& parser) {
     walk.optional = false;
     walk.ground = false;
     walk.done = false;
-    checkScope(parser, wordAt(walk.words, 1));
+    const std::string_view scope = wordAt(walk.words, 1);
+    lastOrder_.scope = scopeCode(scope);
+    checkScope(parser, scope);
     walkSlots(parser, walk);
     if (tableFault_.line != 0) return 0;  // the check pass stops at this order
     checkExtraFields(parser, walk);
@@ -112,6 +115,7 @@ int SYNTAX::checkOrderLine(const FIELDPARSER& parser) {
   noteUnclosedQuote(parser);
 
   if (first.size() == 5 && parser.fieldEquals(1, "SHIRE", 1)) {
+    lastOrder_.isShire = 1;
     if (errors_ == 1) {
       currentShire_.setLocation(1, 1);
     } else {
@@ -226,18 +230,21 @@ void SYNTAX::noteMisspelledKeyword(const FIELDPARSER& parser, std::string_view c
 }
 
 void SYNTAX::checkScope(const FIELDPARSER& parser, std::string_view scope) {
-  const bool underShire = currentShire_.key() != 0;
-  // The scope code compared ignoring case, as compareNoCase would.
-  const char code = scope.size() == 1 ? upperChar(scope.front()) : '\0';
-  if (code == 'S' && !underShire) {
-    report(parser, 1, "ERROR: Shire Type Order Is Not Under A SHIRE Order.", 0,
-           FINDINGCODE::kOrderOutsideShire);
-  } else if (code == 'G' && underShire) {
-    report(parser, 1, "WARNING: Global Orders Do Not Need To Be Under A Shire Orders.", 1,
-           FINDINGCODE::kGlobalUnderShire);
-  } else if (code == 'C' && underShire) {
-    report(parser, 1, "WARNING: City Orders Do Not Need To Be Under A Shire Order.", 1,
-           FINDINGCODE::kCityUnderShire);
+  switch (scopeFault(scope, currentShire_.key() != 0 ? 1 : 0)) {
+    case SCOPEFAULT::kOutsideShire:
+      report(parser, 1, "ERROR: Shire Type Order Is Not Under A SHIRE Order.", 0,
+             FINDINGCODE::kOrderOutsideShire);
+      return;
+    case SCOPEFAULT::kGlobalUnderShire:
+      report(parser, 1, "WARNING: Global Orders Do Not Need To Be Under A Shire Orders.", 1,
+             FINDINGCODE::kGlobalUnderShire);
+      return;
+    case SCOPEFAULT::kCityUnderShire:
+      report(parser, 1, "WARNING: City Orders Do Not Need To Be Under A Shire Order.", 1,
+             FINDINGCODE::kCityUnderShire);
+      return;
+    case SCOPEFAULT::kNone:
+      return;
   }
 }
 

@@ -45,6 +45,18 @@ ORDERSCHECK::ORDERSCHECK(int gameNo, int useArchive, const SUGGESTER* suggester,
 
 void ORDERSCHECK::setNotes(int notes) { checker_->setNotes(notes); }
 
+void ORDERSCHECK::setOrders(int orders) { checker_->setOrderSink(orders != 0 ? this : nullptr); }
+
+void ORDERSCHECK::order(const ORDERREPORT& report) {
+  ORDERPLACE& place = orders_.emplace_back();
+  place.line = fromFile_ != 0 ? file_.lineNumber() : text_.lineNumber();
+  place.command = report.command;
+  place.scope = report.scope;
+  place.isShire = report.isShire;
+  place.underShire = report.underShire;
+  place.opensShire = report.opensShire;
+}
+
 ORDERSCHECK::~ORDERSCHECK() = default;
 
 int ORDERSCHECK::loadFile(const std::string& path) {

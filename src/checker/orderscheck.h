@@ -28,7 +28,7 @@ namespace vyr {
 
 class SUGGESTER;
 
-class ORDERSCHECK : private FINDINGSINK {
+class ORDERSCHECK : private FINDINGSINK, private ORDERSINK {
  public:
   // `suggester` may be null: then no finding carries a suggestion. The shared
   // game data must be loaded; `useArchive` is passed to the checker. With
@@ -51,6 +51,9 @@ class ORDERSCHECK : private FINDINGSINK {
   // With 1, the findings include notes (severity note): what the checks let
   // pass but the player most likely did not mean. Set before check().
   void setNotes(int notes);
+  // With 1, every order line checked is recorded (orders()). Set before check().
+  void setOrders(int orders);
+  [[nodiscard]] std::vector<ORDERPLACE> takeOrders() { return std::move(orders_); }
 
   // Runs the check pass over the lines without their earlier check lines;
   // fills the annotated copy and the findings. Runs once per object. An order
@@ -78,6 +81,7 @@ class ORDERSCHECK : private FINDINGSINK {
 
  private:
   void finding(const CHECKREPORT& report) override;
+  void order(const ORDERREPORT& report) override;
   // Where the bytes of the line being checked came from, found once per line
   // with findings; `line` is the check pass's line number.
   const LINEORIGIN& originOf(int line);
@@ -98,6 +102,7 @@ class ORDERSCHECK : private FINDINGSINK {
   std::string work_;          // the pre-pass's working area for origin_
   int faultLine_ = 0;         // the line of the file of the order that reached a table fault
   std::vector<FINDING> findings_;
+  std::vector<ORDERPLACE> orders_;
   int errors_ = 0;
   int warnings_ = 0;
   int noOrders_ = 0;

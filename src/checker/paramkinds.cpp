@@ -218,11 +218,11 @@ const char* passwordWarning(std::string_view text) {
 // player has most likely taken it from the wrong world's list.
 void SYNTAX::noteOtherWorld(const FIELDPARSER& parser, int e, const PARAMKIND& kind) {
   if (notes_ == 0 || sink_ == nullptr || world_ == 0) return;
-  SYNWORLDS& data = *gameData();
+  const SYNWORLDS& data = *gameData();
   const std::string_view text = parser.field(e);
-  for (int i = 1; i <= data.count(); ++i) {
-    const int world = data.get(i)->key();
-    if (world == world_ || (data.*kind.table)->findName(text, world) == 0) continue;
+  for (const SYNWORLDS::WORLDINFO& info : data.worlds()) {
+    const int world = info.number;
+    if (world == world_ || data.tableOf(kind.table).findName(text, world) == 0) continue;
     const char first = kind.tableName.empty() ? 'x' : kind.tableName.front();
     const bool vowel = std::string_view("aeiou").find(first) != std::string_view::npos;
     std::string message = "NOTE: '";
@@ -250,14 +250,12 @@ void SYNTAX::validateParameter(const FIELDPARSER& parser, int found, int kindAt,
     return;
   }
   if (found < 0) {
-    std::fputs("About to cause an unknown syntax parameter error.\n", stdout);
-    waitForEnter();
-    fatalError("Unknown Syntax Parameter.");
+    fatalFault(FATALFAULT{"Unknown Syntax Parameter.", {}, "About to cause an unknown syntax parameter error."});
   }
   const auto kind = static_cast<Kind>(found);
   const PARAMKIND* kindOf = &kParamKinds[static_cast<std::size_t>(found)];
   const std::string_view text = parser.field(e);
-  SYNWORLDS& data = *gameData();
+  const SYNWORLDS& data = *gameData();
 
   if (const Range* range = kRangeOf[static_cast<std::size_t>(kind)]) {
     long value = 0;
@@ -267,7 +265,7 @@ void SYNTAX::validateParameter(const FIELDPARSER& parser, int found, int kindAt,
     return;
   }
   if (const Lookup* lookup = kLookupOf[static_cast<std::size_t>(kind)]) {
-    if ((data.*kindOf->table)->findName(text, world_) == 0) {
+    if (data.tableOf(kindOf->table).findName(text, world_) == 0) {
       report(parser, e, lookup->message, 0, FINDINGCODE::kUnknownName, kindOf);
       noteOtherWorld(parser, e, *kindOf);
     }
@@ -331,7 +329,7 @@ void SYNTAX::validateParameter(const FIELDPARSER& parser, int found, int kindAt,
         report(parser, e, warning, 1, FINDINGCODE::kUnusualPassword, kindOf);
       return;
     case Kind::kSpell: {
-      const int key = data.spell->findName(text, world_);
+      const int key = data.tableOf(&SYNWORLDS::spell).findName(text, world_);
       if (key == 0)
         report(parser, e, "ERROR: Expected Valid Spell Name.", 0, FINDINGCODE::kUnknownName, kindOf);
       spliceSpell(key, walk);
@@ -355,7 +353,7 @@ void SYNTAX::spliceSpell(int spellKey, SLOTWALK& walk) {
     walk.splicedWords.assign(walk.words.begin(), walk.words.begin() + p);
     walk.splicedCodes.assign(walk.codes.begin(), walk.codes.begin() + p);
   }
-  const SYNDATOBJ* spell = spellKey == 0 ? nullptr : gameData()->spell->find(spellKey);
+  const SYNDATOBJ* spell = spellKey == 0 ? nullptr : gameData()->tableOf(&SYNWORLDS::spell).entry(spellKey);
   if (spell != nullptr) {
     splitWords(spell->extra(), spellSlots_);
     for (const std::string_view slot : spellSlots_) {

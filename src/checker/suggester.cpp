@@ -24,24 +24,19 @@ void addOnce(NAMELIST& names, std::set<std::string>& seen, std::string_view name
 SUGGESTER::SUGGESTER(int world) : world_(world) {
   std::set<std::string> seen;
   if (const COMMANDTABLE* table = sharedCommandTable()) {
-    // Reading a line moves the list's position cache only.
-    BUFFER& lines = const_cast<BUFFER&>(table->lines());
-    std::vector<std::string_view> words;
-    for (int n = 1; n <= lines.lineCount(); ++n) {
-      splitWords(lines.lineString(n)->text(), words);
+    for (const COMMANDTABLE::Words& words : table->allVariants()) {
       if (words.size() >= 2) addOnce(commands_, seen, words[1]);
     }
   }
-  SYNWORLDS* data = SYNTAX::gameData();
+  const SYNWORLDS* data = SYNTAX::gameData();
   if (data == nullptr) return;
   for (const PARAMKIND& kind : parameterKinds()) {
     if (kind.table == nullptr) continue;
     TABLENAMES& names = tables_.emplace_back(TABLENAMES{&kind, {}});
-    SYNDAT& table = *(data->*kind.table);
+    const SYNDAT& table = data->tableOf(kind.table);
     seen.clear();
-    for (int n = 1; n <= table.count(); ++n) {
-      const SYNDATOBJ* entry = table.get(n);
-      if (entry->getWorld() != 0 && entry->getWorld() != world) continue;
+    for (const SYNDATOBJ* entry : table.entries()) {
+      if (!entry->visibleIn(world)) continue;
       addOnce(names.names, seen, entry->name());
       addOnce(names.names, seen, entry->text());
     }

@@ -38,11 +38,13 @@ SYNTAX::~SYNTAX() { output_ = nullptr; }
 
 void SYNTAX::setArchivePath(std::string_view path) { archiveOverride = path; }
 
-SYNWORLDS* SYNTAX::gameData() { return sharedGameData.get(); }
+const SYNWORLDS* SYNTAX::gameData() { return sharedGameData.get(); }
 
 int SYNTAX::dataGeneration() { return generation; }
 
 void SYNTAX::loadSyntaxData(int useArchive, int streamSelector) {
+  // Loaded already: every checker on every thread only reads the data.
+  if (commandTable && sharedGameData) return;
   std::unique_ptr<FILES> archive;
   if (useArchive != 0 && (!commandTable || !sharedGameData)) {
     archive = std::make_unique<FILES>(archivePath());

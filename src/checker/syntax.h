@@ -58,6 +58,24 @@ class FINDINGSINK {
   virtual void finding(const CHECKREPORT& report) = 0;
 };
 
+// One order line as the check pass saw it: what an outline of the orders
+// shows, by the pass's own rules.
+struct ORDERREPORT {
+  int line = 0;                // the input buffer's line
+  std::string_view command;    // the order's command as written (after an '@' marker)
+  char scope = 0;              // the scope of the variant it was checked by ('S', 'G', 'C'), or 0: none matched
+  int isShire = 0;             // 1 for a SHIRE order
+  int underShire = 0;          // 1 when the order stands under a SHIRE order
+  int opensShire = 0;          // 1 when the orders after it stand under a SHIRE order
+};
+
+// Told of every order line once it is checked.
+class ORDERSINK {
+ public:
+  virtual ~ORDERSINK() = default;
+  virtual void order(const ORDERREPORT& report) = 0;
+};
+
 // The process-wide command table that SYNTAX::loadSyntaxData loads; null
 // before the load and after SYNTAX::releaseSyntaxData.
 const COMMANDTABLE* sharedCommandTable();
@@ -75,7 +93,8 @@ class SYNTAX {
   static void releaseSyntaxData();
   // The archive to load instead of "syntax.dat" beside the program ("" for that).
   static void setArchivePath(std::string_view path);
-  static SYNWORLDS* gameData();
+  // The loaded data; no check changes it (only loads and releases do).
+  static const SYNWORLDS* gameData();
   // Changes whenever the shared data is loaded or released, so that what is
   // built from the data (a suggester's names) can tell it is stale.
   static int dataGeneration();
@@ -115,6 +134,7 @@ class SYNTAX {
   static constexpr int kMaxReportsPerLine = 100;
 
   void setFindingSink(FINDINGSINK* sink) { sink_ = sink; }
+  void setOrderSink(ORDERSINK* sink) { orderSink_ = sink; }
   // With 1, the finding sink is also told of notes: what the checks let pass
   // but a player most likely did not mean. Notes write no check line and are
   // not counted.
@@ -195,6 +215,8 @@ class SYNTAX {
   int warnings_ = 0;
   int world_ = 0;
   FINDINGSINK* sink_ = nullptr;
+  ORDERSINK* orderSink_ = nullptr;
+  ORDERREPORT lastOrder_;  // the order line checked last, for the order sink
   std::vector<LINEORIGIN>* origins_ = nullptr;
   int currentLine_ = 0;
   int reportsOnLine_ = 0;

@@ -8,6 +8,7 @@
 #include <map>
 #include <utility>
 
+#include "checker/orderplace.h"
 #include "checker/paramkinds.h"
 #include "text/fieldparser.h"
 #include "text/utils.h"
@@ -24,19 +25,16 @@ std::vector<std::string_view> splitWords(std::string_view text) {
   std::vector<std::string_view> words;
   std::size_t i = 0;
   while (i < text.size()) {
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    while (i < text.size() && isSpaceChar(text[i])) ++i;
     const std::size_t start = i;
-    while (i < text.size() && !std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    while (i < text.size() && !isSpaceChar(text[i])) ++i;
     if (i > start) words.push_back(text.substr(start, i - start));
   }
   return words;
 }
 
-// A keyword slot: upper-case letters only, as the checker tells them.
-bool isKeyword(std::string_view word) {
-  return !word.empty() && std::all_of(word.begin(), word.end(),
-                                      [](char c) { return std::isupper(static_cast<unsigned char>(c)); });
-}
+// A keyword slot, as the checker tells them.
+bool isKeyword(std::string_view word) { return isKeywordSlot(word) != 0; }
 
 std::string lowerCopy(std::string_view word) {
   std::string lower(word);
@@ -47,7 +45,7 @@ std::string lowerCopy(std::string_view word) {
 // Plain decimal text as `atoi` reads it in full: blanks, a sign, digits.
 bool isPlainNumber(std::string_view text) {
   std::size_t i = 0;
-  while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+  while (i < text.size() && isSpaceChar(text[i])) ++i;
   if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
   if (i == text.size()) return false;
   return std::all_of(text.begin() + static_cast<long>(i), text.end(),

@@ -12,8 +12,14 @@
 // fresh megabyte far cheaper to touch) and keeps every chunk until the process
 // ends: what a run needed once it is likely to need again.
 //
-// Callers must release a block with the size they allocated it with. The store
-// is not thread-safe: the programs are single-threaded. Under AddressSanitizer
+// Each thread has a store of its own, so that taking and giving back a block
+// needs no lock. A block may be given back on another thread than the one that
+// took it: it then joins the free list of the thread that gives it back. When a
+// thread ends, its store (chunks and free lists) is kept for the next thread
+// that needs a chunk, so that a program that starts and ends threads does not
+// take fresh memory for each.
+//
+// Callers must release a block with the size they allocated it with. Under AddressSanitizer
 // every block comes from the general heap, so that the sanitizers watch each
 // block on its own. The common cases of `allocate` and `release` are inline.
 #pragma once
@@ -95,11 +101,15 @@ class BLOCKPOOL {
   static void* allocateElsewhere(std::size_t bytes);
   static void releaseElsewhere(void* block, std::size_t bytes);
   static bool addChunk();
+  static void adoptSpare();
+  static void retire();
+  friend struct POOLRETIRER;
 
-  static inline FreeBlock* free_[kClasses] = {};
-  static inline char* cursor_ = nullptr;  // the untouched rest of the newest chunk
-  static inline char* end_ = nullptr;
-  static inline bool exhausted_ = false;
+  // This thread's store.
+  static inline thread_local FreeBlock* free_[kClasses] = {};
+  static inline thread_local char* cursor_ = nullptr;  // the untouched rest of the newest chunk
+  static inline thread_local char* end_ = nullptr;
+  static inline thread_local bool exhausted_ = false;
 };
 
 }  // namespace vyr

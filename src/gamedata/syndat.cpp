@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "archive/files.h"
 #include "text/buffer.h"
@@ -58,16 +59,32 @@ void SYNDAT::save(const std::string& path) {
   std::fclose(file);
 }
 
-int SYNDAT::findName(std::string_view text, int world) const {
-  if (indexedRevision_ != revision()) {
-    // The list was changed without addItem; the table is never a const
-    // object, only looked up through const references.
-    const_cast<SYNDAT*>(this)->rebuildIndex();
+int SYNDAT::findName(std::string_view text, int world) {
+  if (indexedRevision_ != revision()) rebuildIndex();
+  return std::as_const(*this).findName(text, world);
+}
+
+void SYNDAT::reindex() {
+  if (indexedRevision_ != revision()) rebuildIndex();
+}
+
+const SYNDATOBJ* SYNDAT::entry(int key) const {
+  // A loaded table holds the key k at position k.
+  if (key >= 1 && static_cast<std::size_t>(key) <= entries_.size()) {
+    const SYNDATOBJ* atPosition = entries_[static_cast<std::size_t>(key - 1)];
+    if (atPosition->key() == key) return atPosition;
   }
+  for (const SYNDATOBJ* candidate : entries_) {
+    if (candidate->key() == key) return candidate;
+  }
+  return nullptr;
+}
+
+int SYNDAT::findName(std::string_view text, int world) const {
   const Carriers* found = index_.find(UPPERKEY{text});
   if (found == nullptr) return 0;
   for (const SYNDATOBJ* entry : *found) {
-    if (entry->getWorld() == 0 || entry->getWorld() == world) return entry->key();
+    if (entry->visibleIn(world)) return entry->key();
   }
   return 0;
 }
@@ -92,6 +109,7 @@ int SYNDAT::addItem(int world, std::string_view name, std::string_view text, std
 
 void SYNDAT::indexEntry(const SYNDATOBJ& entry) {
   const SYNDATOBJ* carrier = &entry;
+  entries_.push_back(carrier);
   std::string nameKey = indexKey(entry.name());
   std::string textKey = indexKey(entry.text());
   if (textKey != nameKey) index_[std::move(textKey)].push_back(carrier);
@@ -100,6 +118,7 @@ void SYNDAT::indexEntry(const SYNDATOBJ& entry) {
 
 void SYNDAT::rebuildIndex() {
   index_.clear();
+  entries_.clear();
   const int entries = count();
   for (int position = 1; position <= entries; ++position) indexEntry(*get(position));
   indexedRevision_ = revision();

@@ -71,8 +71,7 @@ void SYNWORLDS::loadWorlds(FILES* archive, int streamSelector) {
   } else {
     const std::string path = loosePath(kWorldFile);
     if (buffer.loadBuffer(path, 0, 0) == 0) {
-      std::printf("%s\n", path.c_str());
-      fatalError("Unable to open VYRWORLDS file for reading.");
+      fatalFault(FATALFAULT{"Unable to open VYRWORLDS file for reading.", path, {}});
     }
   }
   std::string message;
@@ -82,11 +81,29 @@ void SYNWORLDS::loadWorlds(FILES* archive, int streamSelector) {
 
 int SYNWORLDS::readWorlds(BUFFER& lines, std::string& message) {
   const int count = lines.lineCount();
-  for (int n = 1; n <= count; ++n) {
+  int ok = 1;
+  for (int n = 1; n <= count && ok != 0; ++n) {
     const std::string& line = lines.get(n)->str().text();
-    if (!line.empty() && readWorldLine(line, message) == 0) return 0;
+    if (!line.empty()) ok = readWorldLine(line, message);
   }
-  return 1;
+  reindexWorlds();
+  return ok;
+}
+
+void SYNWORLDS::reindexWorlds() {
+  worldOfGame_.clear();
+  worlds_.clear();
+  const int worlds = count();
+  for (int position = 1; position <= worlds; ++position) {
+    WORLDLIST& world = *get(position);
+    WORLDINFO& info = worlds_.emplace_back(WORLDINFO{world.key(), world.name(), {}});
+    const int games = world.count();
+    for (int n = 1; n <= games; ++n) {
+      const int game = world.get(n)->key();
+      info.games.push_back(game);
+      worldOfGame_.emplace(game, &world);
+    }
+  }
 }
 
 // One line of the world file: number, name, games; runs of tabs count as one.
@@ -129,6 +146,7 @@ void SYNWORLDS::saveAll() {
   std::FILE* file = std::fopen(loosePath(kWorldFile).c_str(), "w");
   if (file == nullptr) fatalError("Uable to open file VYRWORLDS for writing.");
   sortByKey();
+  reindexWorlds();
   const int worlds = count();
   for (int position = 1; position <= worlds; ++position) {
     WORLDLIST& world = *get(position);
@@ -145,21 +163,17 @@ void SYNWORLDS::saveAll() {
   if (verbose_ != 0) std::printf("Done!\n");
 }
 
-WORLDLIST* SYNWORLDS::worldWithGame(int game) {
-  const int worlds = count();
-  for (int position = 1; position <= worlds; ++position) {
-    WORLDLIST* world = get(position);
-    if (world->seek(game) != 0) return world;
-  }
-  return nullptr;
+const WORLDLIST* SYNWORLDS::worldWithGame(int game) const {
+  const auto found = worldOfGame_.find(game);
+  return found == worldOfGame_.end() ? nullptr : found->second;
 }
 
-int SYNWORLDS::worldOfGame(int game) {
+int SYNWORLDS::worldOfGame(int game) const {
   const WORLDLIST* world = worldWithGame(game);
   return world != nullptr ? world->key() : 0;
 }
 
-std::string* SYNWORLDS::worldNameOfGame(std::string& destination, int game) {
+std::string* SYNWORLDS::worldNameOfGame(std::string& destination, int game) const {
   const WORLDLIST* world = worldWithGame(game);
   if (world == nullptr) return nullptr;
   world->getName(destination);
@@ -184,6 +198,7 @@ int SYNWORLDS::addWorld(const char* name, int* worldOut) {
   WORLDLIST* world = addNew(number);
   if (world == nullptr) fatalError("Unable to add world to the world list.");
   world->setName(name);
+  reindexWorlds();
   if (worldOut != nullptr) *worldOut = number;
   return 1;
 }
@@ -192,6 +207,7 @@ void SYNWORLDS::addGame(int world, int game) {
   WORLDLIST* target = find(world);
   if (target == nullptr) fatalError("Rquested World Number Does Not Exist.");
   if (target->addNew(game) == nullptr) fatalError("Unable to add the game number to world list.");
+  reindexWorlds();
 }
 
 void SYNWORLDS::collectGames(OBJECTLIST* target) {

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "containers/list.h"
 #include "gamedata/syndat.h"
@@ -51,8 +53,19 @@ class SYNWORLDS : public LIST<WORLDLIST> {
   // worlds of the lines before the faulty one stay).
   [[nodiscard]] int readWorlds(BUFFER& lines, std::string& message);
   void saveAll();
-  int worldOfGame(int game);
-  std::string* worldNameOfGame(std::string& destination, int game);
+  // The world queries read an index built as worlds and games are added
+  // (`readWorlds`, `addWorld`, `addGame`), so that they change nothing and any
+  // number of threads may ask at once.
+  [[nodiscard]] int worldOfGame(int game) const;
+  std::string* worldNameOfGame(std::string& destination, int game) const;
+  // One world as the const queries see it.
+  struct WORLDINFO {
+    int number = 0;
+    std::string name;
+    std::vector<int> games;  // in the world's list order
+  };
+  // The worlds in list order (ascending world number).
+  [[nodiscard]] const std::vector<WORLDINFO>& worlds() const { return worlds_; }
   int addWorld(const char* name, int* worldOut);
   void addGame(int world, int game);
   void collectGames(OBJECTLIST* target);
@@ -64,14 +77,20 @@ class SYNWORLDS : public LIST<WORLDLIST> {
       "vyrres.dat",   "vyrland.dat", "vyrrace.dat",  "vyrmagic.dat", "vyrspell.dat", "vyrbuild.dat",
       "vyrunits.dat", "vyrhero.dat", "vyrships.dat", "vyrart.dat",   "vyrplace.dat"};
 
+  // A table read through const data: its look-ups change nothing.
+  [[nodiscard]] const SYNDAT& tableOf(std::unique_ptr<SYNDAT> SYNWORLDS::*member) const { return *(this->*member); }
+
   std::unique_ptr<SYNDAT> res, land, race, magic, spell, build, units, hero, ships, art, place;
 
  private:
   SYNDAT* table(int index);  // 0..10 in load order
   int readWorldLine(const std::string& line, std::string& message);
-  WORLDLIST* worldWithGame(int game);  // the lowest-numbered world that has it
+  [[nodiscard]] const WORLDLIST* worldWithGame(int game) const;  // the lowest-numbered world that has it
+  void reindexWorlds();
 
   int verbose_ = 1;
+  std::unordered_map<int, const WORLDLIST*> worldOfGame_;  // game -> the first world in list order with it
+  std::vector<WORLDINFO> worlds_;
 };
 
 }  // namespace vyr

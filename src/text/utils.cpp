@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <chrono>
 #include <cstdint>
@@ -63,16 +64,42 @@ const char* const kShortMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
 
 // ---------------------------------------------------------------- console basics
 
-void fatalError(std::string_view message) {
+namespace {
+
+std::atomic<FATALHANDLER> fatalHandler{nullptr};
+
+}  // namespace
+
+FATALHANDLER setFatalHandler(FATALHANDLER handler) { return fatalHandler.exchange(handler); }
+
+void consoleFatalReport(const FATALFAULT& fault) {
+  if (!fault.warning.empty()) {
+    std::fwrite(fault.warning.data(), 1, fault.warning.size(), stdout);
+    std::fputs("\n", stdout);
+    waitForEnter();
+  }
+  if (!fault.detail.empty()) {
+    std::fwrite(fault.detail.data(), 1, fault.detail.size(), stdout);
+    std::fputs("\n", stdout);
+  }
   std::fflush(stdout);
   std::fputs("\n", stdout);
   std::fflush(stdout);
-  std::fwrite(message.data(), 1, message.size(), stdout);
+  std::fwrite(fault.message.data(), 1, fault.message.size(), stdout);
   std::fputs("\n", stdout);
   std::fflush(stdout);
   waitForEnter();
   std::abort();
 }
+
+void fatalFault(const FATALFAULT& fault) {
+  const FATALHANDLER handler = fatalHandler.load();
+  if (handler == nullptr) consoleFatalReport(fault);
+  handler(fault);
+  std::abort();
+}
+
+void fatalError(std::string_view message) { fatalFault(FATALFAULT{message, {}, {}}); }
 
 int readConsoleLine(std::string& destination) {
   destination.clear();

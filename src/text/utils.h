@@ -18,9 +18,29 @@ constexpr bool isUpperChar(char c) { return c >= 'A' && c <= 'Z'; }
 constexpr char upperChar(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 constexpr bool isDigitChar(char c) { return c >= '0' && c <= '9'; }
 
-// Ends the run on an error it cannot continue from: a newline, the message and
-// a newline on standard output, the ENTER prompt, then abort (no destructors,
-// nothing saved).
+// A fault the library cannot continue from. What is done about it is the
+// program's choice: the library hands the fault to the handler the program
+// installed and never writes or reads the console for it itself.
+struct FATALFAULT {
+  std::string_view message;  // what went wrong, as the console report shows it
+  std::string_view detail;   // a line shown before the message (the file concerned), or ""
+  // A warning shown with its own ENTER prompt before the report, or "".
+  std::string_view warning;
+};
+// A handler must not return (it ends the process, or leaves the fault's code
+// by another way it knows of); when it does, the process aborts.
+using FATALHANDLER = void (*)(const FATALFAULT& fault);
+// Installs the program's handler (null: the console report below); answers the
+// one before. Set it before any other thread runs library code.
+FATALHANDLER setFatalHandler(FATALHANDLER handler);
+// The console report, the handler unless the program installs another: the
+// warning and its prompt, the detail on a line of its own, then a newline,
+// the message and a newline on standard output, the ENTER prompt, then abort
+// (no destructors, nothing saved).
+[[noreturn]] void consoleFatalReport(const FATALFAULT& fault);
+
+// Hands a fault to the program's handler.
+[[noreturn]] void fatalFault(const FATALFAULT& fault);
 [[noreturn]] void fatalError(std::string_view message);
 
 // Writes "Press ENTER to Continue! " and reads one line from standard input

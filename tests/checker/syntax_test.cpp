@@ -317,7 +317,7 @@ TEST_F(CheckPass, CheckingItsOwnOutputGivesItAgain) {
 }
 
 TEST_F(CheckPass, SecondCheckerSharesTheLoadedData) {
-  SYNWORLDS* before = SYNTAX::gameData();
+  const SYNWORLDS* before = SYNTAX::gameData();
   SYNTAX another(0, 0);
   EXPECT_EQ(SYNTAX::gameData(), before);
 }

@@ -43,7 +43,7 @@ vyrcheck --out-dir o|orders
 vyrcheck --data game/|game/syntax.dat
 vyrcheck --game 7 orders/|orders/ember.txt
 vyrcheck --v|--version
-vyrcheck -|--format --out-dir --columns --no-notes --game --data --max-findings --quiet -h --help --version
+vyrcheck -|--format --out-dir --columns --no-notes --game --data --max-findings --jobs --quiet -h --help --version
 vyrpack |create list extract check
 vyrpack -f c|create check
 vyrpack --|--force --help --version

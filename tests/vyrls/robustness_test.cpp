@@ -220,6 +220,7 @@ TEST(VyrlsRobustness, FaultyGameDataIsShownAndNothingIsChecked) {
   EXPECT_EQ(shown["params"]["type"], 1);
   EXPECT_NE(shown["params"]["message"].get<std::string>().find("missing-member"), std::string::npos);
   client.open(kUri, "BANISH 3\n");
+  ASSERT_FALSE(client.diagnostics(kUri).is_null()) << "the file is marked as not checked";
   client.request(2, "textDocument/completion",
                  {{"textDocument", {{"uri", kUri}}}, {"position", {{"line", 0}, {"character", 0}}}});
   EXPECT_EQ(client.response(2)["result"]["items"], json::array());
@@ -227,9 +228,15 @@ TEST(VyrlsRobustness, FaultyGameDataIsShownAndNothingIsChecked) {
   ASSERT_FALSE(client.response(3).is_null());
   client.notify("exit");
   EXPECT_EQ(client.exitStatus(), 0);
+  // The file is marked with one error at its first line, never shown clean.
+  int marks = 0;
   for (const json& message : client.seen()) {
-    EXPECT_NE(message.value("method", ""), "textDocument/publishDiagnostics");
+    if (message.value("method", "") != "textDocument/publishDiagnostics") continue;
+    ++marks;
+    ASSERT_EQ(message["params"]["diagnostics"].size(), 1u) << message.dump();
+    EXPECT_EQ(message["params"]["diagnostics"][0]["range"]["start"]["line"], 0);
   }
+  EXPECT_EQ(marks, 1);
 }
 
 }  // namespace

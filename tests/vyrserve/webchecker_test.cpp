@@ -9,7 +9,6 @@
 #include <thread>
 #include <vector>
 
-#include "vyrserve/fairlock.h"
 #include "vyrserve/guidepage.h"
 #include "vyrserve/options.h"
 
@@ -142,25 +141,6 @@ TEST(VyrserveGuide, GivesEveryHeadingOfTheShippedGuideAnAnchor) {
     EXPECT_EQ(anchorOf(code), code);
   }
   EXPECT_EQ(anchorOf("  Mixed Case, and_more -- "), "mixed-case-and_more---");
-}
-
-TEST(VyrserveFairLock, HandsTheLockOnInTheOrderItWasAsked) {
-  FAIRLOCK lock;
-  lock.lock();
-  std::vector<int> order;
-  std::vector<std::thread> waiters;
-  for (int n = 0; n < 6; ++n) {
-    waiters.emplace_back([&, n] {
-      lock.lock();
-      order.push_back(n);
-      lock.unlock();
-    });
-    // Each waiter is queued before the next starts.
-    while (lock.waiting() <= static_cast<std::size_t>(n)) std::this_thread::yield();
-  }
-  lock.unlock();
-  for (std::thread& waiter : waiters) waiter.join();
-  EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4, 5}));
 }
 
 TEST(VyrserveAnswers, FailuresSpeakTheLanguageOfTheirPath) {

@@ -1,9 +1,15 @@
 #include "vyrcheck/vyrcheck.h"
 
+#include <algorithm>
 #include <charconv>
+#include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "checker/archivepath.h"
 #include "checker/engine.h"
@@ -74,9 +80,20 @@ std::string copyPathFor(const std::string& outDir, const std::string& input) {
 
 namespace {
 
+// One file's check with its report lines, made on any thread and reported
+// on the main one in the order of the command line.
+struct FILECHECK {
+  CHECKRESULT check;
+  std::string lines;  // its findings as the format prints them
+  int unshown = 0;
+};
+
 // One run over all files, with the data loaded. A check that cannot be
 // completed (a file that cannot be read, an order that reaches a fault of the
-// command table) fails that file alone; the run goes on with the next.
+// command table) fails that file alone; the run goes on with the next. With
+// more than one job, the files are checked on as many threads, at most a few
+// files ahead of the one being reported, and reported exactly as one at a time
+// reports them (annotated copies are written as each file is reported).
 class BATCHRUN {
  public:
   BATCHRUN(const VYRCHECKOPTIONS& options, std::string stdinBytes)
@@ -87,7 +104,50 @@ class BATCHRUN {
   }
 
   int checkAll() {
-    for (std::size_t k = 0; k < options_.files.size(); ++k) checkOne(options_.files[k]);
+    const std::size_t files = options_.files.size();
+    const std::size_t jobs = std::min(files, static_cast<std::size_t>(std::max(1, options_.jobs)));
+    if (jobs <= 1) {
+      for (std::size_t k = 0; k < files; ++k) report(k, checkOne(options_.files[k]));
+      return finish();
+    }
+    checked_.resize(files);
+    const std::size_t ahead = 4 * jobs;  // files checked but not yet reported, at most
+    std::vector<std::thread> workers;
+    for (std::size_t t = 0; t < jobs; ++t) {
+      workers.emplace_back([this, files, ahead] {
+        for (;;) {
+          std::size_t k = 0;
+          {
+            std::unique_lock<std::mutex> hold(lock_);
+            changed_.wait(hold, [&] { return next_ >= files || next_ < reported_ + ahead; });
+            if (next_ >= files) return;
+            k = next_++;
+          }
+          auto done = std::make_unique<FILECHECK>(checkOne(options_.files[k]));
+          {
+            const std::lock_guard<std::mutex> hold(lock_);
+            checked_[k] = std::move(done);
+          }
+          changed_.notify_all();
+        }
+      });
+    }
+    for (std::size_t k = 0; k < files; ++k) {
+      std::unique_ptr<FILECHECK> done;
+      {
+        std::unique_lock<std::mutex> hold(lock_);
+        changed_.wait(hold, [&] { return checked_[k] != nullptr; });
+        done = std::move(checked_[k]);
+      }
+      report(k, std::move(*done));
+      done.reset();
+      {
+        const std::lock_guard<std::mutex> hold(lock_);
+        reported_ = k + 1;
+      }
+      changed_.notify_all();
+    }
+    for (std::thread& worker : workers) worker.join();
     return finish();
   }
 
@@ -96,38 +156,50 @@ class BATCHRUN {
     return file == "-" ? kStdinName : std::string_view(file);
   }
 
-  void checkOne(const std::string& file) {
+  // Checks one file; touches nothing but what it answers.
+  FILECHECK checkOne(const std::string& file) const {
     const std::string_view name = displayName(file);
-    CHECKRESULT check;
-    REPORTCOUNTS counts;
+    FILECHECK done;
+    CHECKRESULT& check = done.check;
     if (file == "-") {
       check = checkOrdersText(stdinBytes_, options_.gameNo, checkOptions_);
     } else if (!checkOrdersFile(file, options_.gameNo, check, checkOptions_)) {  // a directory too
       check.checked = 0;
       check.reason = "cannot be read";
     }
+    if (options_.format != REPORTFORMAT::kAnnotated) {
+      int shown = 0;
+      for (const FINDING& finding : check.findings) {
+        if (options_.maxFindings > 0 && shown >= options_.maxFindings) {
+          ++done.unshown;
+        } else if (!options_.quiet) {
+          appendFinding(done.lines, options_.format, name, finding, options_.columns);
+          ++shown;
+        }
+      }
+      check.findings.clear();
+    }
+    return done;
+  }
+
+  // Reports file k (and writes its annotated copy).
+  void report(std::size_t k, FILECHECK done) {
+    const std::string& file = options_.files[k];
+    const std::string_view name = displayName(file);
+    CHECKRESULT& check = done.check;
+    REPORTCOUNTS counts;
+    counts.unshown = done.unshown;
     if (!check.checked) {
       std::fprintf(stderr, "vyrcheck: %.*s: %s\n", static_cast<int>(name.size()), name.data(),
                    check.reason.c_str());
     }
-    std::string lines;
-    int shown = 0;
     if (options_.format == REPORTFORMAT::kAnnotated) {
       if (check.checked && !saveCopy(file, check.annotated)) {
         check.checked = 0;
         check.reason = "the annotated copy was not written";
       }
-    } else {
-      for (const FINDING& finding : check.findings) {
-        if (options_.maxFindings > 0 && shown >= options_.maxFindings) {
-          ++counts.unshown;
-        } else if (!options_.quiet) {
-          appendFinding(lines, options_.format, name, finding, options_.columns);
-          ++shown;
-        }
-      }
     }
-    emit(stdout, lines);
+    emit(stdout, done.lines);
     if (check.checked) {
       counts.errors = check.errors;
       counts.warnings = check.warnings;
@@ -173,6 +245,12 @@ class BATCHRUN {
   std::string stdinBytes_;
   CHECKOPTIONS checkOptions_;
   REPORTCOUNTS totals_;
+  // Between the workers and the reporting thread:
+  std::mutex lock_;
+  std::condition_variable changed_;
+  std::vector<std::unique_ptr<FILECHECK>> checked_;  // file k's check until it is reported
+  std::size_t next_ = 0;                             // the next file to check
+  std::size_t reported_ = 0;                         // the files reported so far
 };
 
 std::string readAll(std::FILE* stream) {
@@ -188,6 +266,18 @@ int failRun(const std::string& fault) {
   return kStatusFailed;
 }
 
+// A fault the library cannot continue from ends the run with one line and
+// status 3: the console is never asked, nothing aborts.
+[[noreturn]] void endOnFault(const FATALFAULT& fault) {
+  std::fflush(stdout);
+  std::string line = "vyrcheck: ";
+  if (!fault.detail.empty()) line.append(fault.detail).append(": ");
+  line.append(fault.message).append("\n");
+  std::fputs(line.c_str(), stderr);
+  std::fflush(stderr);
+  std::_Exit(kStatusFailed);
+}
+
 }  // namespace
 
 std::string vyrcheckUsage() {
@@ -201,6 +291,7 @@ std::string vyrcheckUsage() {
          "  --game N                     the game number (default 1)\n"
          "  --data ARCHIVE|DIR           the game data (default syntax.dat beside the program)\n"
          "  --max-findings N             print at most N findings per file (0: all)\n"
+         "  --jobs N                     check N files at a time (default: one per processor)\n"
          "  --quiet                      print the summaries only\n"
          "  -h, --help                   print this text\n"
          "  --version                    print the version\n"
@@ -245,6 +336,10 @@ int parseVyrcheckOptions(const std::vector<std::string_view>& arguments, VYRCHEC
     } else if (optionValue(arguments, i, "--game", value, fault)) {
       if (fault.empty() && !parseGameNumber(value, options.gameNo))
         fault = "bad game number '" + std::string(value) + "'";
+    } else if (optionValue(arguments, i, "--jobs", value, fault)) {
+      if (fault.empty() && (!readNumber(value, options.jobs) || options.jobs < 1)) {
+        fault = "bad --jobs '" + std::string(value) + "' (1 or more)";
+      }
     } else if (optionValue(arguments, i, "--max-findings", value, fault)) {
       if (fault.empty() && (!readNumber(value, options.maxFindings) || options.maxFindings < 0)) {
         fault = "bad --max-findings '" + std::string(value) + "'";
@@ -265,6 +360,7 @@ int parseVyrcheckOptions(const std::vector<std::string_view>& arguments, VYRCHEC
 }
 
 int runVyrcheck(int argc, char** argv) {
+  setFatalHandler(endOnFault);
   const std::vector<std::string_view> arguments(argv + 1, argv + argc);
   VYRCHECKOPTIONS options;
   std::string fault;
@@ -298,6 +394,7 @@ int runVyrcheck(int argc, char** argv) {
       break;
     }
   }
+  if (options.jobs == 0) options.jobs = static_cast<int>(std::max(1U, std::thread::hardware_concurrency()));
   BATCHRUN run(options, std::move(stdinBytes));
   const int status = run.checkAll();
   releaseGameData();

@@ -31,6 +31,7 @@ struct VYRCHECKOPTIONS {
   int maxFindings = 0;  // findings printed per file; 0 for all
   int quiet = 0;
   int notes = 1;  // 0: --no-notes
+  int jobs = 0;   // files checked at the same time; 0: one per processor
   COLUMNUNIT columns = COLUMNUNIT::kByte;
   int help = 0;
   int version = 0;

@@ -7,7 +7,7 @@
 #include "text/utils.h"
 #include "vyrls/diagnostics.h"
 #include "vyrls/features.h"
-#include "vyrls/lineplace.h"
+#include "editor/lineplace.h"
 
 namespace vyr {
 
@@ -53,15 +53,24 @@ class ITEMS {
 // The note for a command whose every variant has the same scope, when the
 // place breaks the scope rule.
 std::string scopeNote(const std::vector<const COMMANDTABLE::Words*>& variants, int underShire) {
-  char common = 0;
+  int first = 1;
+  SCOPEFAULT common = SCOPEFAULT::kNone;
   for (const auto* words : variants) {
-    const char code = words->empty() || (*words)[0].size() != 1 ? '-' : upperChar((*words)[0][0]);
-    if (common != 0 && common != code) return {};
-    common = code;
+    const SCOPEFAULT fault = scopeFault(words->empty() ? std::string_view() : (*words)[0], underShire);
+    if (!first && fault != common) return {};
+    common = fault;
+    first = 0;
   }
-  if (common == 'S' && !underShire) return "shire order outside a SHIRE: an error here";
-  if (common == 'G' && underShire) return "global order inside a SHIRE: a warning here";
-  if (common == 'C' && underShire) return "city order inside a SHIRE: a warning here";
+  switch (common) {
+    case SCOPEFAULT::kOutsideShire:
+      return "shire order outside a SHIRE: an error here";
+    case SCOPEFAULT::kGlobalUnderShire:
+      return "global order inside a SHIRE: a warning here";
+    case SCOPEFAULT::kCityUnderShire:
+      return "city order inside a SHIRE: a warning here";
+    case SCOPEFAULT::kNone:
+      break;
+  }
   return {};
 }
 
@@ -95,7 +104,7 @@ void addCommands(ITEMS& items, const COMMANDTABLE& table, int underShire) {
 // What the slot of the place's field accepts, under every variant that the
 // fields before it still fit.
 void addSlotValues(ITEMS& items, const COMMANDTABLE& table, const LINEPLACE& place, int gameNo) {
-  SYNWORLDS& data = *SYNTAX::gameData();
+  const SYNWORLDS& data = *SYNTAX::gameData();
   const int world = data.worldOfGame(gameNo);
   for (const auto* words : table.variants(place.command())) {
     if (!variantFitsBefore(*words, place.fields(), place.commandField(), place.field())) continue;
@@ -107,10 +116,9 @@ void addSlotValues(ITEMS& items, const COMMANDTABLE& table, const LINEPLACE& pla
     }
     const PARAMKIND* kind = findParameterKind(slot);
     if (kind == nullptr || kind->table == nullptr) continue;
-    SYNDAT& names = *(data.*(kind->table));
-    for (int n = 1; n <= names.count(); ++n) {
-      const SYNDATOBJ& entry = *names.get(n);
-      if (entry.getWorld() != 0 && entry.getWorld() != world) continue;
+    for (const SYNDATOBJ* found : data.tableOf(kind->table).entries()) {
+      const SYNDATOBJ& entry = *found;
+      if (!entry.visibleIn(world)) continue;
       std::string detail(kind->tableName);
       if (!entry.text().empty()) detail += ": " + entry.text();
       items.add(entry.name(), kItemValue, std::move(detail));

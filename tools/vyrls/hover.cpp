@@ -6,7 +6,7 @@
 #include "gamedata/synworlds.h"
 #include "vyrls/diagnostics.h"
 #include "vyrls/features.h"
-#include "vyrls/lineplace.h"
+#include "editor/lineplace.h"
 
 namespace vyr {
 
@@ -41,7 +41,7 @@ std::string commandHover(const std::vector<const COMMANDTABLE::Words*>& variants
 // The name in a field of a name kind, or what the field's slot means.
 std::string fieldHover(const std::vector<const COMMANDTABLE::Words*>& variants, const LINEPLACE& place,
                        int gameNo) {
-  SYNWORLDS& data = *SYNTAX::gameData();
+  const SYNWORLDS& data = *SYNTAX::gameData();
   const std::string_view typed = place.fields().field(place.field());
   std::string fallback;
   for (const auto* words : variants) {
@@ -50,10 +50,10 @@ std::string fieldHover(const std::vector<const COMMANDTABLE::Words*>& variants, 
     if (slot.empty()) continue;
     const PARAMKIND* kind = findParameterKind(slot);
     if (kind != nullptr && kind->table != nullptr) {
-      const SYNDAT& table = *(data.*(kind->table));
+      const SYNDAT& table = data.tableOf(kind->table);
       const int key = table.findName(typed, data.worldOfGame(gameNo));
       if (key != 0) {
-        const SYNDATOBJ& entry = *const_cast<SYNDAT&>(table).get(key);
+        const SYNDATOBJ& entry = *table.entry(key);
         std::string text = "**" + entry.name() + "**: " + std::string(kind->tableName);
         if (!entry.text().empty()) text += "\n\n" + entry.text();
         return text + "\n";

@@ -1,10 +1,12 @@
 // The outline of SHIRE orders, the quick fixes, and the texts the other
 // features share.
 #include "checker/orderplace.h"
+#include "editor/outline.h"
+#include "editor/quickfix.h"
 #include "text/utils.h"
 #include "vyrls/diagnostics.h"
 #include "vyrls/features.h"
-#include "vyrls/lineplace.h"
+#include "editor/lineplace.h"
 
 namespace vyr {
 
@@ -14,32 +16,10 @@ namespace {
 constexpr int kSymbolNamespace = 3;
 constexpr int kSymbolFunction = 12;
 
-bool isShire(std::string_view command) {
-  constexpr std::string_view kShire = "SHIRE";
-  if (command.size() != kShire.size()) return false;
-  for (std::size_t k = 0; k < kShire.size(); ++k) {
-    if (upperChar(command[k]) != kShire[k]) return false;
-  }
-  return true;
-}
-
-// The line's order without its comment and outer spaces.
-std::string orderText(std::string_view line) {
-  std::string text(line.substr(0, line.find(';')));
-  trimText(text);
-  return text;
-}
-
-bool isEndLine(std::string_view text) {
-  std::string upper(orderText(text).substr(0, 4));
-  for (char& c : upper) c = upperChar(c);
-  return upper == "#END";
-}
-
 }  // namespace
 
 std::string_view scopeName(std::string_view scope) {
-  const char code = scope.size() == 1 ? upperChar(scope[0]) : '\0';
+  const char code = scopeCode(scope);
   if (code == 'S') return "shire order";
   if (code == 'G') return "global order";
   if (code == 'C') return "city order";
@@ -55,30 +35,27 @@ std::string variantText(const COMMANDTABLE::Words& words) {
   return text;
 }
 
-nlohmann::json documentSymbols(const TEXTDOCUMENT& document, POSITIONENCODING encoding) {
+nlohmann::json documentSymbols(const TEXTDOCUMENT& document, const FEATURECONTEXT& context) {
   nlohmann::json symbols = nlohmann::json::array();
-  nlohmann::json* shire = nullptr;
-  const auto at = [&document, encoding](long long line, std::size_t offset) {
-    return document.positionAt(document.lineStart(line) + offset, encoding);
+  const auto lineRange = [&document, &context](int line) {
+    const auto at = static_cast<long long>(line - 1);
+    const std::size_t start = document.lineStart(at);
+    return rangeJson(document.positionAt(start, context.encoding),
+                     document.positionAt(start + document.lineText(at).size(), context.encoding));
   };
-  for (long long line = 0; line < document.lineCount(); ++line) {
-    const std::string_view text = document.lineText(line);
-    if (isEndLine(text)) break;
-    const LINEPLACE place(text, 0);
-    if (place.command().empty() || place.command().starts_with('#')) continue;
-    const std::string name = orderText(text);
-    const nlohmann::json whole = rangeJson(at(line, 0), at(line, text.size()));
-    nlohmann::json symbol = {{"name", name}, {"range", whole}, {"selectionRange", whole}};
-    if (isShire(place.command())) {
-      symbol["kind"] = kSymbolNamespace;
-      symbol["children"] = nlohmann::json::array();
-      symbols.push_back(std::move(symbol));
-      shire = &symbols.back();
-    } else if (shire != nullptr) {
-      symbol["kind"] = kSymbolFunction;
-      (*shire)["children"].push_back(std::move(symbol));
-      (*shire)["range"]["end"] = whole["end"];
-    }
+  const auto symbolOf = [&](const OUTLINEORDER& order, int kind) {
+    const nlohmann::json whole = lineRange(order.line);
+    return nlohmann::json{{"name", outlineName(document.lineText(order.line - 1))},
+                          {"kind", kind},
+                          {"range", whole},
+                          {"selectionRange", whole}};
+  };
+  for (const OUTLINESHIRE& shire : shireOutlineOf(document.text(), context.gameNo)) {
+    nlohmann::json symbol = symbolOf(shire.order, kSymbolNamespace);
+    symbol["children"] = nlohmann::json::array();
+    for (const OUTLINEORDER& order : shire.orders) symbol["children"].push_back(symbolOf(order, kSymbolFunction));
+    symbol["range"]["end"] = lineRange(shire.lastLine())["end"];
+    symbols.push_back(std::move(symbol));
   }
   return symbols;
 }
@@ -96,19 +73,17 @@ nlohmann::json codeActions(const TEXTDOCUMENT& document, const nlohmann::json& p
     if (data == diagnostic.end() || !data->is_object() || range == diagnostic.end() || !range->is_object())
       continue;
     const auto suggestion = data->find("suggestion");
+    QUICKFIX fix;
     if (suggestion == data->end() || !suggestion->is_string() ||
-        suggestion->get_ref<const std::string&>().empty()) {
+        !quickFixFor(suggestion->get_ref<const std::string&>(), fix)) {
       continue;
     }
-    const std::string& name = suggestion->get_ref<const std::string&>();
-    std::string newText = name;
-    if (name.find(' ') != std::string::npos) newText = "\"" + name + "\"";
     actions.push_back(
-        {{"title", "Replace with '" + name + "'"},
+        {{"title", fix.title},
          {"kind", "quickfix"},
          {"isPreferred", true},
          {"diagnostics", nlohmann::json::array({diagnostic})},
-         {"edit", {{"changes", {{document.uri(), {{{"range", *range}, {"newText", newText}}}}}}}}});
+         {"edit", {{"changes", {{document.uri(), {{{"range", *range}, {"newText", fix.newText}}}}}}}}});
   }
   return actions;
 }

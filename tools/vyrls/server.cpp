@@ -227,9 +227,7 @@ void SERVER::dispatch(const std::string& method, const nlohmann::json* id, const
   }
   respond(*id, (this->*(handler->second))(params));
   if (method == "initialize" && !dataReady_) {
-    notify("window/showMessage",
-           {{"type", kMessageError},
-            {"message", "vyrls: no orders are checked, the game data is faulty: " + dataFault_}});
+    notify("window/showMessage", {{"type", kMessageError}, {"message", "vyrls: no orders are checked: " + dataFault_}});
   }
 }
 
@@ -247,7 +245,13 @@ nlohmann::json SERVER::initialize(const nlohmann::json& params) {
            {{"type", kMessageWarning}, {"message", settingsMessage(faults, options_.gameNo)}});
   }
   encoding_ = offersUtf8(member(params, "capabilities")) ? POSITIONENCODING::kUtf8 : POSITIONENCODING::kUtf16;
-  dataReady_ = gameDataLoaded(options_.data, dataFault_);
+  if (setupFault_.empty()) {
+    dataReady_ = gameDataLoaded(options_.data, dataFault_);
+    if (!dataReady_) dataFault_ = "the game data is faulty: " + dataFault_;
+  } else {
+    dataReady_ = 0;
+    dataFault_ = setupFault_;
+  }
   return {{"capabilities",
            {{"positionEncoding", encoding_ == POSITIONENCODING::kUtf8 ? "utf-8" : "utf-16"},
             {"textDocumentSync", {{"openClose", true}, {"change", 2}}},
@@ -288,8 +292,8 @@ nlohmann::json SERVER::codeAction(const nlohmann::json& params) {
 
 nlohmann::json SERVER::documentSymbol(const nlohmann::json& params) {
   const TEXTDOCUMENT* document = documentOf(params);
-  if (document == nullptr) return nlohmann::json::array();
-  return documentSymbols(*document, encoding_);
+  if (document == nullptr || !dataReady_) return nlohmann::json::array();
+  return documentSymbols(*document, {options_.gameNo, encoding_});
 }
 
 void SERVER::didOpen(const nlohmann::json& params) {
@@ -360,12 +364,28 @@ int SERVER::checkNext(const std::function<void()>& meanwhile) {
   std::string uri;
   if (!scheduler_.next(uri)) return 0;
   const TEXTDOCUMENT* document = documents_.find(uri);
-  if (document == nullptr || !dataReady_) return 1;
+  if (document == nullptr) return 1;
   const long long version = document->version();
+  if (!dataReady_) {
+    // One error at the first line, so that no file looks clean.
+    const nlohmann::json notChecked = {{"range", rangeJson({0, 0}, {0, 0})},
+                                       {"severity", 1},
+                                       {"source", "vyrls"},
+                                       {"code", "not-checked"},
+                                       {"message", "Not checked: " + dataFault_}};
+    notify("textDocument/publishDiagnostics",
+           {{"uri", uri}, {"version", version}, {"diagnostics", nlohmann::json::array({notChecked})}});
+    return 1;
+  }
   const CHECKRESULT result = checkAsSaved(document->text(), options_.gameNo);
   if (!result.checked) {
+    // The findings before the faulty order stand, with one at the order.
     std::fprintf(stderr, "vyrls: %s: not checked: %s\n", uri.c_str(), result.reason.c_str());
-    return 1;
+    if (!tableFaultShown_) {
+      tableFaultShown_ = 1;
+      notify("window/showMessage",
+             {{"type", kMessageError}, {"message", "vyrls: an order cannot be checked: " + result.reason}});
+    }
   }
   nlohmann::json diagnostics = diagnosticsOf(result.findings, *document, encoding_, options_.codesUrl);
   if (nlohmann::json hint = headerGameHint(*document, options_.gameNo, encoding_); !hint.is_null()) {

@@ -12,6 +12,7 @@
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <utility>
 
 #include "vyrls/document.h"
 #include "vyrls/framing.h"
@@ -40,6 +41,9 @@ class SERVER {
   // document was taken.
   int checkNext(const std::function<void()>& meanwhile = {});
   [[nodiscard]] int checksWaiting() const { return scheduler_.waiting(); }
+  // A fault of the set-up found before serving (a bad game number): nothing
+  // is checked, and every open file says why.
+  void setSetupFault(std::string fault) { setupFault_ = std::move(fault); }
 
   // 1 once `exit` came; the process then ends with `exitStatus`.
   [[nodiscard]] int exited() const { return exited_; }
@@ -79,7 +83,9 @@ class SERVER {
   POSITIONENCODING encoding_ = POSITIONENCODING::kUtf16;
   int initialized_ = 0;
   int dataReady_ = 0;
-  std::string dataFault_;  // why the game data cannot be used
+  std::string dataFault_;  // why no orders can be checked
+  int tableFaultShown_ = 0;
+  std::string setupFault_;  // the reason of a command-table fault was shown once
   int shutDown_ = 0;
   int exited_ = 0;
 };

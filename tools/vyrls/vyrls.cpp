@@ -7,13 +7,16 @@
 #include <condition_variable>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <memory>
 #include <mutex>
 #include <thread>
 
+#include "checker/gamenumber.h"
 #include "text/optionvalue.h"
+#include "text/utils.h"
 #include "vyrls/framing.h"
 
 #ifndef VYRLS_BUILD_DIR
@@ -96,10 +99,17 @@ void writeMessage(const nlohmann::json& message) {
   }
 }
 
-bool readNumber(std::string_view text, int& value) {
-  if (text.empty() || text.front() == '+') return false;
-  const auto [end, fault] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return fault == std::errc() && end == text.data() + text.size();
+// A fault the library cannot continue from: the editor is told, the log says
+// it, and the server ends (standard output carries protocol only).
+[[noreturn]] void endOnFault(const FATALFAULT& fault) {
+  std::string reason(fault.message);
+  if (!fault.detail.empty()) reason = std::string(fault.detail) + ": " + reason;
+  writeMessage({{"jsonrpc", "2.0"},
+                {"method", "window/showMessage"},
+                {"params", {{"type", 1}, {"message", "vyrls: stopped: " + reason}}}});
+  std::fprintf(stderr, "vyrls: stopped: %s\n", reason.c_str());
+  std::fflush(stderr);
+  std::_Exit(1);
 }
 
 }  // namespace
@@ -153,8 +163,9 @@ int parseVyrlsOptions(const std::vector<std::string_view>& arguments, VYRLSOPTIO
     } else if (optionValue(arguments, i, "--codes-url", value, fault)) {
       options.server.codesUrl = value;
     } else if (optionValue(arguments, i, "--game", value, fault)) {
-      if (fault.empty() && !readNumber(value, options.server.gameNo)) {
-        fault = "bad game number '" + std::string(value) + "'";
+      // The editor shows this one: the server serves and checks nothing.
+      if (fault.empty() && !parseGameNumber(value, options.server.gameNo)) {
+        options.setupFault = "bad game number '" + std::string(value) + "' (--game)";
       }
     } else {
       fault = "unknown argument '" + std::string(argument) + "'";
@@ -179,12 +190,14 @@ int runVyrls(int argc, char** argv) {
     return 0;
   }
   if (options.server.codesUrl.empty()) options.server.codesUrl = defaultCodesUrl();
+  setFatalHandler(endOnFault);
   std::signal(SIGPIPE, SIG_IGN);
 
   // The reader is never joined: at the end it may still wait in read.
   auto inbox = std::make_shared<INBOX>();
   std::thread([inbox] { readInput(inbox); }).detach();
   SERVER server(options.server, writeMessage);
+  server.setSetupFault(options.setupFault);
   const auto handleWaiting = [&server, &inbox] {
     for (INCOMING incoming; !server.exited() && inbox->take(incoming, false);) server.handle(incoming);
   };

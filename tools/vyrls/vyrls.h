@@ -16,6 +16,7 @@ namespace vyr {
 
 struct VYRLSOPTIONS {
   SERVEROPTIONS server;
+  std::string setupFault;  // given to the server, which then checks nothing
   int help = 0;
   int version = 0;
 };

@@ -1,12 +1,31 @@
 #include "vyrserve/enginecall.h"
 
-#include <mutex>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "checker/syntax.h"
 #include "gamedata/synworlds.h"
-#include "vyrserve/fairlock.h"
+#include "text/utils.h"
 
 namespace vyr {
+
+namespace {
+
+// A fault the library cannot continue from (faulty game data at start): one
+// line on standard error and status 1; the console is never asked.
+[[noreturn]] void endOnFault(const FATALFAULT& fault) {
+  std::string line = "vyrserve: ";
+  if (!fault.detail.empty()) line.append(fault.detail).append(": ");
+  line.append(fault.message).append("\n");
+  std::fputs(line.c_str(), stderr);
+  std::fflush(stderr);
+  std::_Exit(1);
+}
+
+}  // namespace
+
+void installServedFaultHandler() { setFatalHandler(endOnFault); }
 
 int loadServedData(const std::string& path, std::string& error) { return loadGameData(path, error); }
 
@@ -16,24 +35,15 @@ bool servedDataLoaded() { return SYNTAX::gameData() != nullptr; }
 
 std::vector<SERVEDWORLD> servedWorlds() {
   std::vector<SERVEDWORLD> worlds;
-  SYNWORLDS* data = SYNTAX::gameData();
-  for (int position = 1; data != nullptr && position <= data->count(); ++position) {
-    WORLDLIST& world = *data->get(position);
-    SERVEDWORLD& served = worlds.emplace_back();
-    served.number = world.key();
-    served.name = world.name();
-    for (int game = 1; game <= world.count(); ++game) served.games.push_back(world.get(game)->key());
-  }
+  const SYNWORLDS* data = SYNTAX::gameData();
+  if (data == nullptr) return worlds;
+  for (const SYNWORLDS::WORLDINFO& world : data->worlds()) worlds.push_back({world.number, world.name, world.games});
   return worlds;
 }
 
 CHECKRESULT checkServedOrders(std::string_view orders, int gameNo) {
-  // TEMPORARY, the only lock around the engine: while the engine keeps its
-  // state process-wide, checks take turns here, in the order they came.
-  // Delete the one line below once checks may run side by side.
-  // clang-format off
-  static FAIRLOCK engineTurn; const std::lock_guard<FAIRLOCK> turn(engineTurn);
-  // clang-format on
+  // Checks run side by side: the loaded data is read only, and each check's
+  // scratch state belongs to its thread.
   return checkOrdersText(orders, gameNo);
 }
 

@@ -11,6 +11,9 @@
 namespace vyr {
 
 // As loadGameData and releaseGameData.
+// Makes a fault the library cannot continue from end the program with one
+// line on standard error (call before any other thread starts).
+void installServedFaultHandler();
 int loadServedData(const std::string& path, std::string& error);
 void releaseServedData();
 [[nodiscard]] bool servedDataLoaded();

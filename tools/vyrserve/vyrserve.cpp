@@ -92,6 +92,7 @@ class SIGNALWATCH {
 }  // namespace
 
 int runVyrserve(int argc, char** argv) {
+  installServedFaultHandler();
   std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   SERVEOPTIONS options;
   std::string fault;

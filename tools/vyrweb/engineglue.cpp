@@ -120,20 +120,20 @@ int loadArchive(VYRWEB& session) {
 }
 
 int listWorlds(VYRWEB& session) {
-  SYNWORLDS* data = SYNTAX::gameData();
+  const SYNWORLDS* data = SYNTAX::gameData();
   if (data == nullptr) return session.fail("no game data is loaded");
   std::string& text = session.answer();
   text = "{\"worlds\":[";
-  for (int position = 1; position <= data->count(); ++position) {
-    WORLDLIST& world = *data->get(position);
-    if (position > 1) text += ',';
-    appendField(text, "{\"number\":", world.key());
+  for (std::size_t position = 0; position < data->worlds().size(); ++position) {
+    const SYNWORLDS::WORLDINFO& world = data->worlds()[position];
+    if (position > 0) text += ',';
+    appendField(text, "{\"number\":", world.number);
     text += ",\"name\":";
-    appendJsonString(text, world.name());
+    appendJsonString(text, world.name);
     text += ",\"games\":[";
-    for (int game = 1; game <= world.count(); ++game) {
-      if (game > 1) text += ',';
-      text += std::to_string(world.get(game)->key());
+    for (std::size_t game = 0; game < world.games.size(); ++game) {
+      if (game > 0) text += ',';
+      text += std::to_string(world.games[game]);
     }
     text += "]}";
   }

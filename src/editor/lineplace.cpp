@@ -1,4 +1,4 @@
-#include "vyrls/lineplace.h"
+#include "editor/lineplace.h"
 
 #include <algorithm>
 

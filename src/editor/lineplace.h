@@ -1,4 +1,4 @@
-// A place in an order line as completion and hover see it: the line split
+// A place in an order line as an editor's completion and hover see it: the line split
 // into fields as the checker splits it, the command, and the field the
 // place stands in (or the new field it would start).
 #pragma once
