@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "vyrcheck/vyrcheck.h"
@@ -23,6 +24,7 @@ TEST(VyrcheckOptions, CommandLines) {
       {{"-h"}, ""},
       {{}, "no orders file given ('-' reads standard input)"},
       {{"--format", "xml", "a"}, "unknown format 'xml'"},
+      {{"--columns", "utf16", "a"}, "unknown column unit 'utf16' (byte or char)"},
       {{"--game", "+5", "a"}, "bad game number '+5'"},
       {{"--game", "5a", "a"}, "bad game number '5a'"},
       {{"--game", "99999999999", "a"}, ""},  // clamped, as VyrSyn reads it
@@ -49,6 +51,19 @@ TEST(VyrcheckOptions, CommandLines) {
   EXPECT_EQ(options.maxFindings, 3);
   EXPECT_EQ(options.quiet, 1);
   EXPECT_EQ(options.files, (std::vector<std::string>{"a", "-", "-x"}));
+
+  // Of an option given twice, the last counts.
+  const std::pair<std::vector<std::string_view>, REPORTFORMAT> formats[] = {
+      {{"--format", "json", "--format", "gnu", "a"}, REPORTFORMAT::kGnu},
+      {{"--format=gnu", "--format=json", "a"}, REPORTFORMAT::kJson},
+      {{"--format", "gnu", "--format", "annotated", "--out-dir", "o", "a"}, REPORTFORMAT::kAnnotated},
+  };
+  for (const auto& [arguments, format] : formats) {
+    VYRCHECKOPTIONS twice;
+    std::string why;
+    EXPECT_EQ(parseVyrcheckOptions(arguments, twice, why), 1) << why;
+    EXPECT_EQ(twice.format, format) << arguments.back();
+  }
 }
 
 }  // namespace

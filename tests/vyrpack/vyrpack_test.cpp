@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -139,6 +140,9 @@ TEST_F(VyrpackTest, FailuresAreReportedNeverHalfDone) {
       {"create " + archive, 2, "create needs an ARCHIVE and a DIR"},
       {"list --force " + archive, 2, "list does not take --force"},
       {"list -x " + archive, 2, "unknown option -x"},
+      {"list -- -x.dat", 1, "cannot open -x.dat for reading"},  // after "--" nothing is an option
+      {"list -", 1, "cannot open - for reading"},               // nor is a lone "-"
+      {"create " + at("new.dat") + " " + loose + " \xFF", 1, "holds the byte 0xFF, which cannot be stored"},
   };
   for (const Case& c : cases) {
     const ToolRun run = vyrpack(c.args);
@@ -155,10 +159,16 @@ TEST_F(VyrpackTest, FailuresAreReportedNeverHalfDone) {
   ToolRun run = vyrpack("create --force " + archive + " " + loose);
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("cannot open " + loose + "/vyrres.dat for reading"), std::string::npos) << run.err;
-  writeFile(scratch_ / "loose" / "vyrres.dat", "0\tGold\tGD\t\n0\tSilver\tAG\t\n0\tBad\xFE\tB\t\n");
-  run = vyrpack("create --force " + archive + " " + loose);
-  EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find(loose + "/vyrres.dat:3: the byte 0xFE cannot be stored"), std::string::npos) << run.err;
+  for (const auto& [bytes, where] :
+       {std::pair<std::string, std::string>{"0\tGold\tGD\t\n0\tSilver\tAG\t\n0\tBad\xFE\tB\t\n",
+                                            "vyrres.dat:3: the byte 0xFE"},
+        {std::string("0\tGo\0ld\tGD\t\n", 12), "vyrres.dat:1: the byte 0x00"},
+        {"0\tGold\tGD\t\n\xFF", "vyrres.dat:2: the byte 0xFF"}}) {
+    writeFile(scratch_ / "loose" / "vyrres.dat", bytes);
+    run = vyrpack("create --force " + archive + " " + loose);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(loose + "/" + where + " cannot be stored"), std::string::npos) << run.err;
+  }
   EXPECT_EQ(readFile(archive), packed);
 
   // --force replaces, and help goes to standard output.
