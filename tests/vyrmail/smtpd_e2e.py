@@ -34,6 +34,12 @@ bench = int(sys.argv[6]) if len(sys.argv) > 6 and sys.argv[5] == "--bench" else 
 if os.geteuid() != 0 or not all(shutil.which(t) for t in ("smtpd", "swaks", "unshare", "nsenter")):
     print("skipped: needs root, smtpd, swaks, unshare and nsenter")
     sys.exit(SKIP)
+# A chroot whose root is no mount point (as a bare debootstrap root) cannot
+# make a private mount namespace: the spool would not be the test's own.
+if subprocess.run(["unshare", "--mount", "--propagation", "private", "true"],
+                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode != 0:
+    print("skipped: no private mount namespace can be made here (a root that is no mount point?)")
+    sys.exit(SKIP)
 
 ORDERS = ("#VYR Game 1  Ember Company\nPASSWORD Kestrel7\nCAST 1 Firebal 12,3\nBANISH 3\n"
           "MESSAGE 17 Grüße an alle\n#END\n")

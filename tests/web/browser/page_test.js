@@ -114,7 +114,10 @@ function serveWithHeaders() {
 
 // Runs a command line of doc/web.md in `cwd` as a shell would.
 function runRecipe(line, cwd) {
-  return spawn('bash', ['-c', 'exec ' + line], {cwd, stdio: ['ignore', 'pipe', 'pipe']});
+  // Python keeps a pipe's output until its buffer fills: unbuffered, its
+  // "Serving HTTP on ..." line arrives when it is printed.
+  const env = {...process.env, PYTHONUNBUFFERED: '1'};
+  return spawn('bash', ['-c', 'exec ' + line], {cwd, env, stdio: ['ignore', 'pipe', 'pipe']});
 }
 
 async function waitForChecked(page, pattern) {
