@@ -9,20 +9,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "support/faultsets.h"
+#include "support/wholefile.h"
 
 namespace vyr {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 struct RUN {
   int status;
@@ -36,8 +31,8 @@ RUN vyrcheck(const fs::path& scratch, const std::string& args) {
   const std::string command = std::string("'") + VYR_VYRCHECK + "' " + args + " >'" + (scratch / "out").string() +
                               "' 2>'" + (scratch / "err").string() + "' <'" + (scratch / "answer").string() + "'";
   const int raw = std::system(command.c_str());
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw), readFile(scratch / "out"),
-          readFile(scratch / "err")};
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw), wholeFile(scratch / "out"),
+          wholeFile(scratch / "err")};
 }
 
 TEST(VyrcheckFaults, EachDataFaultEndsTheRunWithOneLineAndStatusThree) {

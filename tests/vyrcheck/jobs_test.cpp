@@ -9,20 +9,16 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
+
+#include "support/wholefile.h"
 
 namespace vyr {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 struct RUN {
   int status;
@@ -76,11 +72,11 @@ class VyrcheckJobs : public ::testing::Test {
     command += " >'" + (scratch_ / "out").string() + "' 2>'" + (scratch_ / "err").string() + "' <'" +
                std::string(VYR_SOURCE_DIR) + "/examples/orders-mistakes.txt'";
     const int raw = std::system(command.c_str());
-    RUN run{WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw), readFile(scratch_ / "out"),
-            readFile(scratch_ / "err"), {}};
+    RUN run{WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw), wholeFile(scratch_ / "out"),
+            wholeFile(scratch_ / "err"), {}};
     if (fs::exists(out)) {
       for (const auto& entry : fs::recursive_directory_iterator(out)) {
-        if (entry.is_regular_file()) run.copies[fs::relative(entry.path(), out).string()] = readFile(entry.path());
+        if (entry.is_regular_file()) run.copies[fs::relative(entry.path(), out).string()] = wholeFile(entry.path());
       }
     }
     return run;

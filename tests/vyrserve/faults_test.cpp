@@ -9,20 +9,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "support/faultsets.h"
+#include "support/wholefile.h"
 
 namespace vyr {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 TEST(VyrserveFaults, EachDataFaultStopsTheStartWithOneLine) {
   const fs::path scratch = fs::temp_directory_path() / ("vyrserve_faults_" + std::to_string(getpid()));
@@ -35,8 +30,8 @@ TEST(VyrserveFaults, EachDataFaultStopsTheStartWithOneLine) {
     const int raw = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(raw)) << "ended by signal " << WTERMSIG(raw);
     EXPECT_EQ(WEXITSTATUS(raw), 1);
-    EXPECT_EQ(readFile(scratch / "out"), "");
-    const std::string err = readFile(scratch / "err");
+    EXPECT_EQ(wholeFile(scratch / "out"), "");
+    const std::string err = wholeFile(scratch / "err");
     ASSERT_FALSE(err.empty());
     EXPECT_EQ(err.find('\n'), err.size() - 1) << err;  // one line
     EXPECT_EQ(err.rfind("vyrserve: ", 0), 0U) << err;
