@@ -63,6 +63,11 @@ status=0
 vyrcheck --game 1 orders.txt >/dev/null || status=$?
 ((status == 2)) || fail "vyrcheck on the example ended with $status, not 2"
 vyrpack check /usr/lib/vyrsyn/syntax.dat >/dev/null || fail "vyrpack check of the installed archive"
+if [[ -f $source_dir/build-release/web/index.html ]]; then
+  for file in index.html vyrengine.wasm syntax.dat; do
+    [[ -f /usr/share/vyrsyn/web/$file ]] || fail "the site lacks /usr/share/vyrsyn/web/$file"
+  done
+fi
 python3 "$source_dir/$here/lsp_check.py" vyrls orders.txt file:///usr/share/doc/vyrsyn/codes.md
 if command -v vyrmail >/dev/null; then
   # A mail of the example orders, answered through a sendmail stand-in that keeps the reply.
