@@ -219,8 +219,11 @@ TEST(VyrserveLimits, ANewClientTakesTheLongestIdleConnectionsPlace) {
 }
 
 std::string waitForLines(const fs::path& file, std::size_t lines) {
+  // The log is written by a thread of its own: the lines are awaited, a minute
+  // at most against a hang.
   std::string text;
-  for (int attempt = 0; attempt < 1000; ++attempt) {  // the log is written by a thread of its own
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (std::chrono::steady_clock::now() < deadline) {
     std::ifstream in(file);
     std::ostringstream all;
     all << in.rdbuf();
