@@ -13,6 +13,7 @@
 
 #include "checker/engine.h"
 #include "checker/syntax.h"
+#include "support/datasettest.h"
 
 namespace vyr {
 namespace {
@@ -93,17 +94,7 @@ std::string run(const JOB& job) {
   return outcome(result);
 }
 
-class ConcurrentChecks : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    std::string error;
-    ASSERT_EQ(loadGameData(VYR_BUILT_ARCHIVE, error), 1) << error;
-  }
-  static void TearDownTestSuite() {
-    releaseGameData();
-    SYNTAX::setArchivePath("");
-  }
-};
+class ConcurrentChecks : public SampleDataTest {};
 
 TEST_F(ConcurrentChecks, ThreadsOnOneDataSetAnswerWhatOneAtATimeAnswers) {
   const std::vector<JOB> jobs = corpus();

@@ -11,21 +11,12 @@
 
 #include "checker/engine.h"
 #include "checker/syntax.h"
+#include "support/datasettest.h"
 
 namespace vyr {
 namespace {
 
-class Outline : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    std::string error;
-    ASSERT_EQ(loadGameData(VYR_BUILT_ARCHIVE, error), 1) << error;
-  }
-  static void TearDownTestSuite() {
-    releaseGameData();
-    SYNTAX::setArchivePath("");
-  }
-};
+class Outline : public SampleDataTest {};
 
 // "line:command" of each shire, with its orders after it.
 std::vector<std::vector<std::string>> shape(const std::vector<OUTLINESHIRE>& outline) {

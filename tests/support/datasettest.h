@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "checker/engine.h"
 #include "checker/syntax.h"
 #include "gamedata/synworlds.h"
 
@@ -34,6 +35,20 @@ class DataSetTest : public ::testing::Test {
   static std::string& savedDirectory() {
     static std::string directory;
     return directory;
+  }
+};
+
+// A test suite that checks against the build's sample archive, loaded once
+// for the suite through the engine call.
+class SampleDataTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    std::string error;
+    ASSERT_EQ(loadGameData(VYR_BUILT_ARCHIVE, error), 1) << error;
+  }
+  static void TearDownTestSuite() {
+    releaseGameData();
+    SYNTAX::setArchivePath("");
   }
 };
 
