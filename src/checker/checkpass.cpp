@@ -149,6 +149,11 @@ int SYNTAX::checkOrderLines(ORDERLINES& in, BUFFER* out, OUTTEXT* outText, int* 
   }
   if (header) {
     emitLine(prepare(line));
+    if (orderSink_ != nullptr) {
+      ORDERREPORT report;
+      report.isHeader = 1;
+      orderSink_->order(report);
+    }
   } else {
     number = 0;
     (void)in.rewind();

@@ -41,6 +41,7 @@ struct ORDERPLACE {
   int isShire = 0;      // 1 for a SHIRE order
   int underShire = 0;   // 1 when the order stands under a SHIRE order
   int opensShire = 0;   // 1 when the orders after it stand under a SHIRE order
+  int isHeader = 0;     // 1 for the header line the check starts after (no order; command empty)
 };
 
 }  // namespace vyr

@@ -55,6 +55,7 @@ void ORDERSCHECK::order(const ORDERREPORT& report) {
   place.isShire = report.isShire;
   place.underShire = report.underShire;
   place.opensShire = report.opensShire;
+  place.isHeader = report.isHeader;
 }
 
 ORDERSCHECK::~ORDERSCHECK() = default;

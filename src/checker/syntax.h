@@ -67,6 +67,7 @@ struct ORDERREPORT {
   int isShire = 0;             // 1 for a SHIRE order
   int underShire = 0;          // 1 when the order stands under a SHIRE order
   int opensShire = 0;          // 1 when the orders after it stand under a SHIRE order
+  int isHeader = 0;            // 1 for the header line (reported before the orders, its command empty)
 };
 
 // Told of every order line once it is checked.

@@ -26,8 +26,22 @@ struct OUTLINESHIRE {
   [[nodiscard]] int lastLine() const { return orders.empty() ? order.line : orders.back().line; }
 };
 
+// Every order of a text: the header line (0 when the text has none) with
+// the orders that stand under no SHIRE order (global and city orders, and
+// shire orders written before any SHIRE), then each SHIRE order with the
+// orders under it; all in text order.
+struct ORDEROUTLINE {
+  int headerLine = 0;
+  std::vector<OUTLINEORDER> orders;
+  std::vector<OUTLINESHIRE> shires;
+};
+
 // The outline from the order lines of a check (CHECKOPTIONS::orders).
 std::vector<OUTLINESHIRE> shireOutline(const std::vector<ORDERPLACE>& orders);
+ORDEROUTLINE orderOutline(const std::vector<ORDERPLACE>& orders);
+// The whole outline of an orders text checked for the game; the game data
+// must be loaded.
+ORDEROUTLINE orderOutlineOf(std::string_view text, int gameNo);
 
 // The outline of an orders text checked for the game; the game data must be
 // loaded.

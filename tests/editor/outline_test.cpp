@@ -53,6 +53,34 @@ TEST_F(Outline, FollowsTheCheckPassRules) {
   for (const Case& c : cases) EXPECT_EQ(shape(shireOutlineOf(c.text, 1)), c.shires) << c.what;
 }
 
+TEST_F(Outline, HoldsEveryOrderUnderTheHeaderOrItsShire) {
+  struct Case {
+    const char* what;
+    std::string text;
+    int headerLine;
+    std::vector<int> headed;  // the lines of the orders under no SHIRE
+    std::vector<std::vector<std::string>> shires;
+  };
+  const Case cases[] = {
+      {"global and city orders before the first SHIRE",
+       "#VYR 1\nPASSWORD abcdef\nRENAME Ashford\nSHIRE 12,3\nRECRUIT 5 Pikemen\n#END\n", 1, {2, 3},
+       {{"4:SHIRE", "5:RECRUIT"}}},
+      {"a shire order before any SHIRE, the header on line 2",
+       "junk\n#VYR 1\nRECRUIT 5 Pikemen\n\n; x\nSTUDY Fire\n", 2, {3, 6}, {}},
+      {"no header", "PASSWORD abcdef\nSHIRE 12,3\nPASSWORD abcdef\n", 0, {1}, {{"2:SHIRE", "3:PASSWORD"}}},
+      {"an '@' SHIRE is an order under the header",
+       "#VYR 1\n@SHIRE 1,1\nRECRUIT 40 Pikemen\n", 1, {2, 3}, {}},
+  };
+  for (const Case& c : cases) {
+    const ORDEROUTLINE outline = orderOutlineOf(c.text, 1);
+    EXPECT_EQ(outline.headerLine, c.headerLine) << c.what;
+    std::vector<int> headed;
+    for (const OUTLINEORDER& order : outline.orders) headed.push_back(order.line);
+    EXPECT_EQ(headed, c.headed) << c.what;
+    EXPECT_EQ(shape(outline.shires), c.shires) << c.what;
+  }
+}
+
 // Random texts from lines that move the shire (SHIRE orders good and bad,
 // header and end lines, look-alikes): every shire order (scope S) is either
 // under a SHIRE in the outline or reported as standing under none, never
@@ -102,6 +130,24 @@ TEST_F(Outline, AgreesWithTheCheckerOnGeneratedTexts) {
       ++compared;
     }
     for (const int line : outside) EXPECT_EQ(under.count(line), 0U) << "line " << line << " of\n" << orders;
+    // Every order is in the whole outline once: one standing under no SHIRE
+    // under the header, after it.
+    const ORDEROUTLINE outline = orderOutlineOf(orders, 1);
+    std::set<int> headed, seen;
+    for (const OUTLINEORDER& order : outline.orders) {
+      headed.insert(order.line);
+      EXPECT_GT(order.line, outline.headerLine) << orders;
+    }
+    std::size_t count = outline.orders.size();
+    for (const OUTLINESHIRE& shire : outline.shires) {
+      count += 1 + shire.orders.size();
+      seen.insert(shire.order.line);
+      for (const OUTLINEORDER& order : shire.orders) seen.insert(order.line);
+    }
+    seen.insert(headed.begin(), headed.end());
+    EXPECT_EQ(seen.size(), count) << "no line twice in\n" << orders;
+    for (const int line : outside) EXPECT_EQ(headed.count(line), 1U) << "line " << line << " of\n" << orders;
+    for (const int line : needNot) EXPECT_EQ(headed.count(line), 0U) << "line " << line << " of\n" << orders;
   }
   EXPECT_GT(compared, 1000);
 }

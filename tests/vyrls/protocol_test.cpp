@@ -486,24 +486,101 @@ TEST(VyrlsProtocol, AQuickFixReplacesTheFieldByTheSuggestion) {
   EXPECT_EQ(client.response(3)["result"], json::array());
 }
 
-TEST(VyrlsProtocol, SymbolsOutlineTheShireOrders) {
+// "line:name[selection start-end](range end line){children}" of symbols:
+// the shape, the places and the compactness (no empty children, no detail).
+std::string symbolShape(const json& symbols) {
+  std::string shape;
+  for (const json& symbol : symbols) {
+    if (!shape.empty()) shape += " ";
+    shape += std::to_string(symbol["range"]["start"]["line"].get<int>()) + ":" + symbol["name"].get<std::string>() +
+             "[" + std::to_string(symbol["selectionRange"]["start"]["character"].get<int>()) + "-" +
+             std::to_string(symbol["selectionRange"]["end"]["character"].get<int>()) + "](" +
+             std::to_string(symbol["range"]["end"]["line"].get<int>()) + ")";
+    if (symbol.contains("children")) {
+      EXPECT_FALSE(symbol["children"].empty()) << symbol.dump();
+      shape += "{" + symbolShape(symbol["children"]) + "}";
+    }
+    EXPECT_FALSE(symbol.contains("detail")) << symbol.dump();
+  }
+  return shape;
+}
+
+TEST(VyrlsProtocol, SymbolsOutlineEveryOrder) {
+  struct CASE {
+    const char* what;
+    std::string text;
+    std::string shape;
+  };
+  const CASE cases[] = {
+      {"global orders under the header, shire orders under their SHIRE",
+       "#VYR Game 1\nPASSWORD x\nSHIRE 12,3\n  RECRUIT 40 Pikemen ; more\n\n  ; note\n  MARCH 4 Pikemen 12,4\n"
+       "SHIRE 12,4\n#END\nSHIRE 1,1\n",
+       "0:#VYR Game 1[0-11](7){1:PASSWORD x[0-10](1) 2:SHIRE 12,3[0-10](6){3:RECRUIT 40 Pikemen[2-20](3) "
+       "6:MARCH 4 Pikemen 12,4[2-22](6)} 7:SHIRE 12,4[0-10](7)}"},
+      {"a shire order before any SHIRE stands under the header",
+       "#VYR 1\nRECRUIT 5 Pikemen\nSHIRE 12,3\n",
+       "0:#VYR 1[0-6](2){1:RECRUIT 5 Pikemen[0-17](1) 2:SHIRE 12,3[0-10](2)}"},
+      {"without a header the orders are the outline",
+       "PASSWORD x\nSHIRE 1,2\nRECRUIT 3 Pikemen\n",
+       "0:PASSWORD x[0-10](0) 1:SHIRE 1,2[0-9](2){2:RECRUIT 3 Pikemen[0-17](2)}"},
+      {"the header alone", "#VYR 1\n", "0:#VYR 1[0-6](0)"},
+      {"the name counted in UTF-16 units", "\xF0\x9F\x98\x80 NOTE \xC3\xA9\n",
+       "0:\xF0\x9F\x98\x80 NOTE \xC3\xA9[0-9](0)"},
+  };
+  for (const CASE& c : cases) {
+    SCOPED_TRACE(c.what);
+    LSPCLIENT client;
+    client.start();
+    client.open(kUri, c.text);
+    client.request(2, "textDocument/documentSymbol", {{"textDocument", {{"uri", kUri}}}});
+    EXPECT_EQ(symbolShape(client.response(2)["result"]), c.shape);
+  }
+}
+
+// An outline asked for before an edit waits for the edit's marks, and one
+// cancelled while it waits is answered with RequestCancelled: the requests,
+// the cancellation and the edit come in one burst, and the messages the
+// server sends must come in this order.
+TEST(VyrlsProtocol, ALaterEditIsMarkedBeforeAWaitingOutline) {
   LSPCLIENT client;
   client.start();
-  client.open(
-      kUri,
-      "#VYR Game 1\nPASSWORD x\nSHIRE 12,3\n  RECRUIT 40 Pikemen ; more\n\n  ; note\n  MARCH 4 Pikemen 12,4\n"
-      "SHIRE 12,4\n#END\nSHIRE 1,1\n");
-  client.request(2, "textDocument/documentSymbol", {{"textDocument", {{"uri", kUri}}}});
-  const json symbols = client.response(2)["result"];
-  ASSERT_EQ(symbols.size(), 2u) << symbols.dump();
-  EXPECT_EQ(symbols[0]["name"], "SHIRE 12,3");
-  ASSERT_EQ(symbols[0]["children"].size(), 2u);
-  EXPECT_EQ(symbols[0]["children"][0]["name"], "RECRUIT 40 Pikemen");
-  EXPECT_EQ(symbols[0]["children"][1]["name"], "MARCH 4 Pikemen 12,4");
-  EXPECT_EQ(symbols[0]["range"]["start"]["line"], 2);
-  EXPECT_EQ(symbols[0]["range"]["end"]["line"], 6);
-  EXPECT_EQ(symbols[1]["name"], "SHIRE 12,4");
-  EXPECT_EQ(symbols[1]["children"], json::array());
+  std::string text = "#VYR 1\nSHIRE 12,3\n";
+  for (int k = 0; k < 3000; ++k) text += "RECRUIT 40 Pikemen\n";
+  client.open(kUri, text);
+  ASSERT_FALSE(client.diagnostics(kUri, 1).is_null());
+  std::string burst;
+  for (const json& message :
+       {json{{"jsonrpc", "2.0"}, {"id", 7}, {"method", "textDocument/documentSymbol"},
+             {"params", {{"textDocument", {{"uri", kUri}}}}}},
+        json{{"jsonrpc", "2.0"}, {"method", "$/cancelRequest"}, {"params", {{"id", 7}}}},
+        json{{"jsonrpc", "2.0"}, {"id", 8}, {"method", "textDocument/documentSymbol"},
+             {"params", {{"textDocument", {{"uri", kUri}}}}}},
+        json{{"jsonrpc", "2.0"}, {"method", "$/cancelRequest"}, {"params", {{"id", 99}}}},
+        json{{"jsonrpc", "2.0"}, {"method", "textDocument/didChange"},
+             {"params", {{"textDocument", {{"uri", kUri}, {"version", 2}}},
+                         {"contentChanges", {{{"text", "RECRUT 5\n"}}}}}}}}) {
+    const std::string body = message.dump();
+    burst += "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+  }
+  const std::size_t before = client.seen().size();
+  client.sendRaw(burst);
+  ASSERT_FALSE(client.response(8).is_null());
+  std::vector<std::string> order;
+  for (std::size_t k = before; k < client.seen().size(); ++k) {
+    const json& m = client.seen()[k];
+    if (m.contains("method")) {
+      order.push_back(m["method"].get<std::string>() + " " + std::to_string(m["params"].value("version", -1)));
+    } else {
+      order.push_back(std::to_string(m["id"].get<int>()) + " " +
+                      (m.contains("error") ? std::to_string(m["error"]["code"].get<int>()) : m["result"].dump()));
+    }
+  }
+  const std::vector<std::string> expected = {"7 -32800", "textDocument/publishDiagnostics 2",
+                                             "8 [{\"kind\":12,\"name\":\"RECRUT 5\",\"range\":{\"end\":{\"character\":8,"
+                                             "\"line\":0},\"start\":{\"character\":0,\"line\":0}},"
+                                             "\"selectionRange\":{\"end\":{\"character\":8,\"line\":0},"
+                                             "\"start\":{\"character\":0,\"line\":0}}}]"};
+  EXPECT_EQ(order, expected);
 }
 
 }  // namespace

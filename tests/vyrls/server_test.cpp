@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <unistd.h>
+
 #include "checker/engine.h"
 
 namespace vyr {
@@ -63,6 +66,65 @@ TEST(VyrlsServer, ACheckOfADocumentChangedMeanwhileIsNotPublished) {
     EXPECT_EQ(published, c.published);
   }
   releaseGameData();
+}
+
+
+// A fault the library cannot continue from in the middle of a check (here
+// the archive gone when the released data is loaded again): the server
+// shows it once, marks the file as not checked, and serves on; once the
+// archive is back, the next edit gets its findings.
+TEST(VyrlsServer, AFaultInACheckIsShownOnceAndTheServerServesOn) {
+  const std::filesystem::path archive =
+      std::filesystem::temp_directory_path() / ("vyrls_fault_" + std::to_string(getpid()) + ".dat");
+  std::filesystem::copy_file(VYR_BUILT_ARCHIVE, archive, std::filesystem::copy_options::overwrite_existing);
+  const FATALHANDLER before = setFatalHandler(throwLibraryFault);
+  std::vector<json> sent;
+  SERVER server({archive.string(), 1, ""}, [&sent](const json& m) { sent.push_back(m); });
+  server.handle(message({{"jsonrpc", "2.0"}, {"id", 1}, {"method", "initialize"}, {"params", json::object()}}));
+  releaseGameData();
+  std::filesystem::remove(archive);
+  server.handle(notification("textDocument/didOpen",
+                             {{"textDocument", {{"uri", "u"}, {"version", 1}, {"text", "BANISH 3\n"}}}}));
+  while (server.checksWaiting()) server.checkNext();
+  server.handle(change(2, "RECRUT 5\n"));
+  while (server.checksWaiting()) server.checkNext();
+  std::filesystem::copy_file(VYR_BUILT_ARCHIVE, archive);
+  server.handle(change(3, "RECRUT 5\n"));
+  while (server.checksWaiting()) server.checkNext();
+  setFatalHandler(before);
+
+  struct SEEN {
+    std::string method;
+    long long version;
+    std::string codes;  // of the diagnostics, or the message shown
+    bool operator==(const SEEN&) const = default;
+  };
+  std::vector<SEEN> seen;
+  for (const json& m : sent) {
+    const std::string method = m.value("method", "");
+    if (method == "window/showMessage") {
+      const std::string text = m["params"]["message"].get<std::string>();
+      seen.push_back({method, 0, text.find("Unable to load") != std::string::npos ? "the load failed" : text});
+    } else if (method == "textDocument/publishDiagnostics") {
+      std::string codes;
+      for (const json& d : m["params"]["diagnostics"]) codes += d["code"].get<std::string>() + " ";
+      seen.push_back({method, m["params"].value("version", -1LL), codes});
+    }
+  }
+  const std::vector<SEEN> expected = {
+      {"window/showMessage", 0, "the load failed"},
+      {"textDocument/publishDiagnostics", 1, "not-checked "},
+      {"textDocument/publishDiagnostics", 2, "not-checked "},
+      {"textDocument/publishDiagnostics", 3, "unknown-command "},
+  };
+  ASSERT_EQ(seen.size(), expected.size()) << json(sent).dump();
+  for (std::size_t k = 0; k < seen.size(); ++k) {
+    EXPECT_EQ(seen[k].method, expected[k].method) << k;
+    EXPECT_EQ(seen[k].version, expected[k].version) << k;
+    EXPECT_EQ(seen[k].codes, expected[k].codes) << k << " " << json(sent).dump();
+  }
+  releaseGameData();
+  std::filesystem::remove(archive);
 }
 
 }  // namespace

@@ -25,8 +25,9 @@ nlohmann::json completionAt(const TEXTDOCUMENT& document, TEXTPOSITION position,
 // A Hover on a command (its variants and kinds) or a name (its table and
 // second name), or null.
 nlohmann::json hoverAt(const TEXTDOCUMENT& document, TEXTPOSITION position, const FEATURECONTEXT& context);
-// DocumentSymbols: each SHIRE order holding the orders under it, as the
-// check reads the text (editor/outline.h).
+// DocumentSymbols of every order, as the check reads the text
+// (editor/outline.h): the header line holding the orders under no SHIRE and
+// the SHIRE orders, each holding the orders under it, in text order.
 nlohmann::json documentSymbols(const TEXTDOCUMENT& document, const FEATURECONTEXT& context);
 // CodeActions: a quick fix for each of the request's diagnostics that
 // carries a suggestion, replacing its range by the suggested name.

@@ -1,5 +1,7 @@
 // The outline of SHIRE orders, the quick fixes, and the texts the other
 // features share.
+#include <algorithm>
+
 #include "checker/orderplace.h"
 #include "editor/outline.h"
 #include "editor/quickfix.h"
@@ -13,6 +15,7 @@ namespace vyr {
 namespace {
 
 // The protocol's symbol kinds.
+constexpr int kSymbolFile = 1;
 constexpr int kSymbolNamespace = 3;
 constexpr int kSymbolFunction = 12;
 
@@ -36,28 +39,54 @@ std::string variantText(const COMMANDTABLE::Words& words) {
 }
 
 nlohmann::json documentSymbols(const TEXTDOCUMENT& document, const FEATURECONTEXT& context) {
-  nlohmann::json symbols = nlohmann::json::array();
-  const auto lineRange = [&document, &context](int line) {
+  const ORDEROUTLINE outline = orderOutlineOf(document.text(), context.gameNo);
+  const auto position = [&document, &context](std::size_t offset) {
+    const TEXTPOSITION at = document.positionAt(offset, context.encoding);
+    return nlohmann::json{{"line", at.line}, {"character", at.character}};
+  };
+  // A symbol of one line: its range the whole line (up to `lastLine`'s end
+  // for one that holds others), its selection and name the order's text.
+  const auto symbolOf = [&](int line, int lastLine, int kind) {
     const auto at = static_cast<long long>(line - 1);
     const std::size_t start = document.lineStart(at);
-    return rangeJson(document.positionAt(start, context.encoding),
-                     document.positionAt(start + document.lineText(at).size(), context.encoding));
+    const std::string_view text = document.lineText(at);
+    const std::string name = outlineName(text);
+    const std::size_t nameAt = name.empty() ? 0 : text.find(name);
+    const auto last = static_cast<long long>(lastLine - 1);
+    return nlohmann::json{
+        {"name", name.empty() ? std::string(text) : name},
+        {"kind", kind},
+        {"range", {{"start", position(start)}, {"end", position(document.lineStart(last) + document.lineText(last).size())}}},
+        {"selectionRange",
+         {{"start", position(start + nameAt)}, {"end", position(start + nameAt + name.size())}}}};
   };
-  const auto symbolOf = [&](const OUTLINEORDER& order, int kind) {
-    const nlohmann::json whole = lineRange(order.line);
-    return nlohmann::json{{"name", outlineName(document.lineText(order.line - 1))},
-                          {"kind", kind},
-                          {"range", whole},
-                          {"selectionRange", whole}};
-  };
-  for (const OUTLINESHIRE& shire : shireOutlineOf(document.text(), context.gameNo)) {
-    nlohmann::json symbol = symbolOf(shire.order, kSymbolNamespace);
-    symbol["children"] = nlohmann::json::array();
-    for (const OUTLINEORDER& order : shire.orders) symbol["children"].push_back(symbolOf(order, kSymbolFunction));
-    symbol["range"]["end"] = lineRange(shire.lastLine())["end"];
-    symbols.push_back(std::move(symbol));
+  // The orders under no SHIRE and the SHIRE orders, merged in text order.
+  nlohmann::json top = nlohmann::json::array();
+  int lastLine = outline.headerLine;
+  std::size_t shire = 0;
+  for (std::size_t order = 0; order <= outline.orders.size(); ++order) {
+    const int before = order < outline.orders.size() ? outline.orders[order].line : 0;
+    for (; shire < outline.shires.size() && (before == 0 || outline.shires[shire].order.line < before); ++shire) {
+      const OUTLINESHIRE& entry = outline.shires[shire];
+      nlohmann::json symbol = symbolOf(entry.order.line, entry.lastLine(), kSymbolNamespace);
+      if (!entry.orders.empty()) {
+        nlohmann::json& children = symbol["children"] = nlohmann::json::array();
+        for (const OUTLINEORDER& under : entry.orders) {
+          children.push_back(symbolOf(under.line, under.line, kSymbolFunction));
+        }
+      }
+      lastLine = std::max(lastLine, entry.lastLine());
+      top.push_back(std::move(symbol));
+    }
+    if (before != 0) {
+      top.push_back(symbolOf(before, before, kSymbolFunction));
+      lastLine = std::max(lastLine, before);
+    }
   }
-  return symbols;
+  if (outline.headerLine == 0) return top;
+  nlohmann::json header = symbolOf(outline.headerLine, lastLine, kSymbolFile);
+  if (!top.empty()) header["children"] = std::move(top);
+  return nlohmann::json::array({std::move(header)});
 }
 
 nlohmann::json codeActions(const TEXTDOCUMENT& document, const nlohmann::json& params) {

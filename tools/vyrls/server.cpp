@@ -20,7 +20,9 @@ constexpr int kParseError = -32700;
 constexpr int kInvalidRequest = -32600;
 constexpr int kMethodNotFound = -32601;
 constexpr int kInvalidParams = -32602;
+constexpr int kInternalError = -32603;
 constexpr int kServerNotInitialized = -32002;
+constexpr int kRequestCancelled = -32800;
 
 constexpr int kMessageError = 1;  // window/showMessage's types
 constexpr int kMessageWarning = 2;
@@ -150,6 +152,12 @@ bool offersUtf8(const nlohmann::json& capabilities) {
 
 }  // namespace
 
+void throwLibraryFault(const FATALFAULT& fault) {
+  std::string reason(fault.message);
+  if (!fault.detail.empty()) reason = std::string(fault.detail) + ": " + reason;
+  throw LIBRARYFAULT(reason);
+}
+
 SERVER::SERVER(SERVEROPTIONS options, SENDER send) : options_(std::move(options)), send_(std::move(send)) {}
 
 void SERVER::respond(const nlohmann::json& id, nlohmann::json result) {
@@ -162,6 +170,15 @@ void SERVER::fail(const nlohmann::json& id, int code, const std::string& message
 
 void SERVER::notify(const std::string& method, nlohmann::json params) {
   send_({{"jsonrpc", "2.0"}, {"method", method}, {"params", std::move(params)}});
+}
+
+void SERVER::showFault(const std::string& reason) {
+  std::fprintf(stderr, "vyrls: %s\n", reason.c_str());
+  for (const std::string& shown : faultsShown_) {
+    if (shown == reason) return;
+  }
+  faultsShown_.push_back(reason);
+  notify("window/showMessage", {{"type", kMessageError}, {"message", "vyrls: " + reason}});
 }
 
 void SERVER::handle(const INCOMING& incoming) {
@@ -188,6 +205,9 @@ void SERVER::handle(const INCOMING& incoming) {
   } catch (const nlohmann::json::exception& fault) {
     // A parameter of the wrong type, found by the JSON library.
     if (hasId) fail(id, kInvalidParams, fault.what());
+  } catch (const LIBRARYFAULT& fault) {
+    showFault(fault.what());
+    if (hasId) fail(id, kInternalError, fault.what());
   }
 }
 
@@ -210,6 +230,7 @@ void SERVER::dispatch(const std::string& method, const nlohmann::json* id, const
     exited_ = 1;
     return;
   }
+  if (method == "$/cancelRequest" && id == nullptr) return cancelRequest(params);
   if (id == nullptr) {  // a notification: never answered
     const auto handler = kNotifications.find(method);
     if (method == "initialized" || handler == kNotifications.end() || !initialized_ || shutDown_) return;
@@ -224,6 +245,14 @@ void SERVER::dispatch(const std::string& method, const nlohmann::json* id, const
   if (method == "initialize" && initialized_) return fail(*id, kInvalidRequest, "initialized already");
   if (const std::string fault = paramsFault(method, params); !fault.empty()) {
     return fail(*id, kInvalidParams, fault);
+  }
+  if (method == "textDocument/documentSymbol") {
+    deferred_.push_back({*id, handler->second, params});
+    return;
+  }
+  if (method == "shutdown") {
+    while (answerNext()) {
+    }
   }
   respond(*id, (this->*(handler->second))(params));
   if (method == "initialize" && !dataReady_) {
@@ -260,6 +289,30 @@ nlohmann::json SERVER::initialize(const nlohmann::json& params) {
             {"codeActionProvider", {{"codeActionKinds", {"quickfix"}}}},
             {"documentSymbolProvider", true}}},
           {"serverInfo", {{"name", "vyrls"}, {"version", "1.0"}}}};
+}
+
+int SERVER::answerNext() {
+  if (deferred_.empty()) return 0;
+  DEFERRED request = std::move(deferred_.front());
+  deferred_.pop_front();
+  try {
+    respond(request.id, (this->*(request.handler))(request.params));
+  } catch (const LIBRARYFAULT& fault) {
+    showFault(fault.what());
+    fail(request.id, kInternalError, fault.what());
+  }
+  return 1;
+}
+
+void SERVER::cancelRequest(const nlohmann::json& params) {
+  const nlohmann::json& id = member(params, "id");
+  for (auto at = deferred_.begin(); at != deferred_.end(); ++at) {
+    if (at->id == id) {
+      const nlohmann::json cancelled = at->id;
+      deferred_.erase(at);
+      return fail(cancelled, kRequestCancelled, "the request was cancelled");
+    }
+  }
 }
 
 nlohmann::json SERVER::shutdown(const nlohmann::json&) {
@@ -366,18 +419,28 @@ int SERVER::checkNext(const std::function<void()>& meanwhile) {
   const TEXTDOCUMENT* document = documents_.find(uri);
   if (document == nullptr) return 1;
   const long long version = document->version();
-  if (!dataReady_) {
-    // One error at the first line, so that no file looks clean.
+  // One error at the first line, so that no file looks clean.
+  const auto publishNotChecked = [&](const std::string& why) {
     const nlohmann::json notChecked = {{"range", rangeJson({0, 0}, {0, 0})},
                                        {"severity", 1},
                                        {"source", "vyrls"},
                                        {"code", "not-checked"},
-                                       {"message", "Not checked: " + dataFault_}};
+                                       {"message", "Not checked: " + why}};
     notify("textDocument/publishDiagnostics",
            {{"uri", uri}, {"version", version}, {"diagnostics", nlohmann::json::array({notChecked})}});
+  };
+  if (!dataReady_) {
+    publishNotChecked(dataFault_);
     return 1;
   }
-  const CHECKRESULT result = checkAsSaved(document->text(), options_.gameNo);
+  CHECKRESULT result;
+  try {
+    result = checkAsSaved(document->text(), options_.gameNo);
+  } catch (const LIBRARYFAULT& fault) {
+    showFault(fault.what());
+    publishNotChecked(fault.what());
+    return 1;
+  }
   if (!result.checked) {
     // The findings before the faulty order stand, with one at the order.
     std::fprintf(stderr, "vyrls: %s: not checked: %s\n", uri.c_str(), result.reason.c_str());

@@ -9,16 +9,32 @@
 // diagnostics are published only when the document has not changed since.
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <nlohmann/json.hpp>
+#include <stdexcept>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "text/utils.h"
 #include "vyrls/document.h"
 #include "vyrls/framing.h"
 #include "vyrls/scheduler.h"
 
 namespace vyr {
+
+// A fault the library could not continue from, raised by the handler the
+// program installs (`throwLibraryFault`) and caught by the server around the
+// check or the request that met it: the server shows it and serves on. A
+// check starts from a fresh state (its own pass, its output text cleared, the
+// game data loaded again when it was gone), so the next one is sound.
+class LIBRARYFAULT : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+// The fatal-fault handler of the server: throws the fault as a LIBRARYFAULT.
+[[noreturn]] void throwLibraryFault(const FATALFAULT& fault);
 
 struct SERVEROPTIONS {
   std::string data;  // archive or directory; "" for syntax.dat beside the program
@@ -41,6 +57,13 @@ class SERVER {
   // document was taken.
   int checkNext(const std::function<void()>& meanwhile = {});
   [[nodiscard]] int checksWaiting() const { return scheduler_.waiting(); }
+  // A request that costs as much as a check of its document (the outline)
+  // waits until the checks that wait are done, so that a later edit's marks
+  // come first; `$/cancelRequest` answers a waiting one at once with
+  // RequestCancelled. Answers the one that waited longest: 1, or 0 when
+  // none waits.
+  int answerNext();
+  [[nodiscard]] int requestsWaiting() const { return deferred_.empty() ? 0 : 1; }
   // A fault of the set-up found before serving (a bad game number): nothing
   // is checked, and every open file says why.
   void setSetupFault(std::string fault) { setupFault_ = std::move(fault); }
@@ -59,6 +82,8 @@ class SERVER {
   void respond(const nlohmann::json& id, nlohmann::json result);
   void fail(const nlohmann::json& id, int code, const std::string& message);
   void notify(const std::string& method, nlohmann::json params);
+  // Shows a library fault, once for each reason.
+  void showFault(const std::string& reason);
 
   nlohmann::json initialize(const nlohmann::json& params);
   nlohmann::json shutdown(const nlohmann::json& params);
@@ -76,7 +101,15 @@ class SERVER {
   void readSettings(const nlohmann::json& settings);
   void checkAll();
 
+  struct DEFERRED {
+    nlohmann::json id;
+    REQUESTHANDLER handler;
+    nlohmann::json params;
+  };
+  void cancelRequest(const nlohmann::json& params);
+
   SERVEROPTIONS options_;
+  std::deque<DEFERRED> deferred_;
   SENDER send_;
   DOCUMENTSTORE documents_;
   CHECKSCHEDULER scheduler_;
@@ -85,6 +118,7 @@ class SERVER {
   int dataReady_ = 0;
   std::string dataFault_;  // why no orders can be checked
   int tableFaultShown_ = 0;
+  std::vector<std::string> faultsShown_;  // the library faults shown so far
   std::string setupFault_;  // the reason of a command-table fault was shown once
   int shutDown_ = 0;
   int exited_ = 0;

@@ -33,11 +33,15 @@ namespace {
 // The messages the reader thread has taken, for the main thread.
 class INBOX {
  public:
-  void put(INCOMING incoming) {
+  // The messages of one read come in together: a client's burst is seen
+  // whole, as it was sent.
+  void put(std::vector<INCOMING>& incoming) {
+    if (incoming.empty()) return;
     {
       const std::lock_guard<std::mutex> lock(mutex_);
-      waiting_.push_back(std::move(incoming));
+      for (INCOMING& one : incoming) waiting_.push_back(std::move(one));
     }
+    incoming.clear();
     ready_.notify_one();
   }
   void end() {
@@ -77,7 +81,9 @@ void readInput(const std::shared_ptr<INBOX>& inbox) {
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) break;
     reader.feed(std::string_view(block.data(), static_cast<std::size_t>(got)));
-    for (INCOMING incoming; nextIncoming(reader, incoming);) inbox->put(std::move(incoming));
+    std::vector<INCOMING> read;
+    for (INCOMING incoming; nextIncoming(reader, incoming);) read.push_back(std::move(incoming));
+    inbox->put(read);
   }
   inbox->end();
 }
@@ -97,19 +103,6 @@ void writeMessage(const nlohmann::json& message) {
     }
     at += static_cast<std::size_t>(put);
   }
-}
-
-// A fault the library cannot continue from: the editor is told, the log says
-// it, and the server ends (standard output carries protocol only).
-[[noreturn]] void endOnFault(const FATALFAULT& fault) {
-  std::string reason(fault.message);
-  if (!fault.detail.empty()) reason = std::string(fault.detail) + ": " + reason;
-  writeMessage({{"jsonrpc", "2.0"},
-                {"method", "window/showMessage"},
-                {"params", {{"type", 1}, {"message", "vyrls: stopped: " + reason}}}});
-  std::fprintf(stderr, "vyrls: stopped: %s\n", reason.c_str());
-  std::fflush(stderr);
-  std::_Exit(1);
 }
 
 }  // namespace
@@ -190,7 +183,7 @@ int runVyrls(int argc, char** argv) {
     return 0;
   }
   if (options.server.codesUrl.empty()) options.server.codesUrl = defaultCodesUrl();
-  setFatalHandler(endOnFault);
+  setFatalHandler(throwLibraryFault);
   std::signal(SIGPIPE, SIG_IGN);
 
   // The reader is never joined: at the end it may still wait in read.
@@ -203,10 +196,12 @@ int runVyrls(int argc, char** argv) {
   };
   while (!server.exited()) {
     INCOMING incoming;
-    if (inbox->take(incoming, !server.checksWaiting())) {
+    if (inbox->take(incoming, !server.checksWaiting() && !server.requestsWaiting())) {
       server.handle(incoming);
     } else if (server.checksWaiting()) {
       server.checkNext(handleWaiting);
+    } else if (server.requestsWaiting()) {
+      server.answerNext();
     } else if (inbox->ended()) {
       return server.endStatus();
     }
