@@ -61,9 +61,12 @@ def main():
                     break
             outlines.append(time.perf_counter() - start)
             size = len(json_text(message["result"]))
+        server.send({"jsonrpc": "2.0", "id": 2, "method": "shutdown", "params": None})
+        while server.read().get("id") != 2:
+            pass
+        server.send({"jsonrpc": "2.0", "method": "exit", "params": None})
         server.process.stdin.close()
-        server.process.kill()
-        server.process.wait()
+        server.process.wait(timeout=60)
         check, outline = statistics.median(checks) * 1000, statistics.median(outlines) * 1000
         print("%8d %10.1f %12.1f %7.2f %12d" % (lines, check, outline, outline / check, size))
 
