@@ -29,6 +29,8 @@ nlohmann::json hoverAt(const TEXTDOCUMENT& document, TEXTPOSITION position, cons
 // (editor/outline.h): the header line holding the orders under no SHIRE and
 // the SHIRE orders, each holding the orders under it, in text order.
 nlohmann::json documentSymbols(const TEXTDOCUMENT& document, const FEATURECONTEXT& context);
+// The same as JSON text, written without building the tree of values.
+std::string documentSymbolsText(const TEXTDOCUMENT& document, const FEATURECONTEXT& context);
 // CodeActions: a quick fix for each of the request's diagnostics that
 // carries a suggestion, replacing its range by the suggested name.
 nlohmann::json codeActions(const TEXTDOCUMENT& document, const nlohmann::json& params);

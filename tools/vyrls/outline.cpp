@@ -38,55 +38,93 @@ std::string variantText(const COMMANDTABLE::Words& words) {
   return text;
 }
 
-nlohmann::json documentSymbols(const TEXTDOCUMENT& document, const FEATURECONTEXT& context) {
+std::string documentSymbolsText(const TEXTDOCUMENT& document, const FEATURECONTEXT& context) {
+  // Written as text: a tree of JSON values for every order costs many times
+  // the check itself.
   const ORDEROUTLINE outline = orderOutlineOf(document.text(), context.gameNo);
-  const auto position = [&document, &context](std::size_t offset) {
+  std::string out;
+  const auto position = [&](std::size_t offset) {
     const TEXTPOSITION at = document.positionAt(offset, context.encoding);
-    return nlohmann::json{{"line", at.line}, {"character", at.character}};
+    out += "{\"line\":";
+    out += std::to_string(at.line);
+    out += ",\"character\":";
+    out += std::to_string(at.character);
+    out += '}';
   };
-  // A symbol of one line: its range the whole line (up to `lastLine`'s end
-  // for one that holds others), its selection and name the order's text.
-  const auto symbolOf = [&](int line, int lastLine, int kind) {
+  // A symbol of one line, left open for its children: its range the whole
+  // line (up to `lastLine`'s end for one that holds others), its selection
+  // and name the order's text.
+  const auto openSymbol = [&](int line, int lastLine, int kind) {
     const auto at = static_cast<long long>(line - 1);
     const std::size_t start = document.lineStart(at);
     const std::string_view text = document.lineText(at);
     const std::string name = outlineName(text);
     const std::size_t nameAt = name.empty() ? 0 : text.find(name);
     const auto last = static_cast<long long>(lastLine - 1);
-    return nlohmann::json{
-        {"name", name.empty() ? std::string(text) : name},
-        {"kind", kind},
-        {"range", {{"start", position(start)}, {"end", position(document.lineStart(last) + document.lineText(last).size())}}},
-        {"selectionRange",
-         {{"start", position(start + nameAt)}, {"end", position(start + nameAt + name.size())}}}};
+    out += "{\"name\":";
+    out += nlohmann::json(name.empty() ? std::string(text) : name)
+               .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    out += ",\"kind\":";
+    out += std::to_string(kind);
+    out += ",\"range\":{\"start\":";
+    position(start);
+    out += ",\"end\":";
+    position(document.lineStart(last) + document.lineText(last).size());
+    out += "},\"selectionRange\":{\"start\":";
+    position(start + nameAt);
+    out += ",\"end\":";
+    position(start + nameAt + name.size());
+    out += '}';
   };
-  // The orders under no SHIRE and the SHIRE orders, merged in text order.
-  nlohmann::json top = nlohmann::json::array();
+  out += '[';
   int lastLine = outline.headerLine;
+  for (const OUTLINESHIRE& shire : outline.shires) lastLine = std::max(lastLine, shire.lastLine());
+  if (!outline.orders.empty()) lastLine = std::max(lastLine, outline.orders.back().line);
+  const bool headed = outline.headerLine != 0;
+  if (headed) {
+    openSymbol(outline.headerLine, lastLine, kSymbolFile);
+    if (!outline.orders.empty() || !outline.shires.empty()) out += ",\"children\":[";
+  }
+  // The orders under no SHIRE and the SHIRE orders, merged in text order.
+  bool first = true;
+  const auto separate = [&] {
+    if (!first) out += ',';
+    first = false;
+  };
   std::size_t shire = 0;
   for (std::size_t order = 0; order <= outline.orders.size(); ++order) {
     const int before = order < outline.orders.size() ? outline.orders[order].line : 0;
     for (; shire < outline.shires.size() && (before == 0 || outline.shires[shire].order.line < before); ++shire) {
       const OUTLINESHIRE& entry = outline.shires[shire];
-      nlohmann::json symbol = symbolOf(entry.order.line, entry.lastLine(), kSymbolNamespace);
+      separate();
+      openSymbol(entry.order.line, entry.lastLine(), kSymbolNamespace);
       if (!entry.orders.empty()) {
-        nlohmann::json& children = symbol["children"] = nlohmann::json::array();
-        for (const OUTLINEORDER& under : entry.orders) {
-          children.push_back(symbolOf(under.line, under.line, kSymbolFunction));
+        out += ",\"children\":[";
+        for (std::size_t k = 0; k < entry.orders.size(); ++k) {
+          if (k > 0) out += ',';
+          openSymbol(entry.orders[k].line, entry.orders[k].line, kSymbolFunction);
+          out += '}';
         }
+        out += ']';
       }
-      lastLine = std::max(lastLine, entry.lastLine());
-      top.push_back(std::move(symbol));
+      out += '}';
     }
     if (before != 0) {
-      top.push_back(symbolOf(before, before, kSymbolFunction));
-      lastLine = std::max(lastLine, before);
+      separate();
+      openSymbol(before, before, kSymbolFunction);
+      out += '}';
     }
   }
-  if (outline.headerLine == 0) return top;
-  nlohmann::json header = symbolOf(outline.headerLine, lastLine, kSymbolFile);
-  if (!top.empty()) header["children"] = std::move(top);
-  return nlohmann::json::array({std::move(header)});
+  if (headed) {
+    if (!outline.orders.empty() || !outline.shires.empty()) out += ']';
+    out += '}';
+  }
+  out += ']';
+  return out;
+}
+
+nlohmann::json documentSymbols(const TEXTDOCUMENT& document, const FEATURECONTEXT& context) {
+  return nlohmann::json::parse(documentSymbolsText(document, context));
 }
 
 nlohmann::json codeActions(const TEXTDOCUMENT& document, const nlohmann::json& params) {

@@ -296,7 +296,19 @@ int SERVER::answerNext() {
   DEFERRED request = std::move(deferred_.front());
   deferred_.pop_front();
   try {
-    respond(request.id, (this->*(request.handler))(request.params));
+    if (request.handler != &SERVER::documentSymbol) {
+      respond(request.id, (this->*(request.handler))(request.params));
+    } else {
+      const TEXTDOCUMENT* document = documentOf(request.params);
+      const std::string result = document == nullptr || !dataReady_
+                                     ? std::string("[]")
+                                     : documentSymbolsText(*document, {options_.gameNo, encoding_});
+      if (sendText_) {
+        sendText_("{\"jsonrpc\":\"2.0\",\"id\":" + messageText(request.id) + ",\"result\":" + result + "}");
+      } else {
+        respond(request.id, nlohmann::json::parse(result));
+      }
+    }
   } catch (const LIBRARYFAULT& fault) {
     showFault(fault.what());
     fail(request.id, kInternalError, fault.what());

@@ -50,6 +50,10 @@ class SERVER {
   SERVER(const SERVER&) = delete;
   SERVER& operator=(const SERVER&) = delete;
 
+  // Where a message already written as JSON text goes (the outline's
+  // answer); without one it is parsed and given to the sender.
+  void setTextSender(std::function<void(const std::string&)> sendText) { sendText_ = std::move(sendText); }
+
   void handle(const INCOMING& incoming);
   // Checks the document that has waited longest; `meanwhile`, when given,
   // runs between the check and the publication (the loop handles the
@@ -90,7 +94,7 @@ class SERVER {
   nlohmann::json completion(const nlohmann::json& params);
   nlohmann::json hover(const nlohmann::json& params);
   nlohmann::json codeAction(const nlohmann::json& params);
-  nlohmann::json documentSymbol(const nlohmann::json& params);
+  nlohmann::json documentSymbol(const nlohmann::json& params);  // answered as text by answerNext
   void didOpen(const nlohmann::json& params);
   void didChange(const nlohmann::json& params);
   void didClose(const nlohmann::json& params);
@@ -111,6 +115,7 @@ class SERVER {
   SERVEROPTIONS options_;
   std::deque<DEFERRED> deferred_;
   SENDER send_;
+  std::function<void(const std::string&)> sendText_;
   DOCUMENTSTORE documents_;
   CHECKSCHEDULER scheduler_;
   POSITIONENCODING encoding_ = POSITIONENCODING::kUtf16;

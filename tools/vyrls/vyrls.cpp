@@ -90,10 +90,10 @@ void readInput(const std::shared_ptr<INBOX>& inbox) {
 
 // Writes the whole message to standard output; a client that went away
 // ends the output, not the server.
-void writeMessage(const nlohmann::json& message) {
+void writeText(const std::string& text) {
   static bool broken = false;
   if (broken) return;
-  const std::string framed = frameMessage(messageText(message));
+  const std::string framed = frameMessage(text);
   for (std::size_t at = 0; at < framed.size();) {
     const ssize_t put = ::write(1, framed.data() + at, framed.size() - at);
     if (put < 0 && errno == EINTR) continue;
@@ -104,6 +104,8 @@ void writeMessage(const nlohmann::json& message) {
     at += static_cast<std::size_t>(put);
   }
 }
+
+void writeMessage(const nlohmann::json& message) { writeText(messageText(message)); }
 
 }  // namespace
 
@@ -191,6 +193,7 @@ int runVyrls(int argc, char** argv) {
   std::thread([inbox] { readInput(inbox); }).detach();
   SERVER server(options.server, writeMessage);
   server.setSetupFault(options.setupFault);
+  server.setTextSender(writeText);
   const auto handleWaiting = [&server, &inbox] {
     for (INCOMING incoming; !server.exited() && inbox->take(incoming, false);) server.handle(incoming);
   };
