@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 #include "checker/commandtable.h"
 #include "text/fieldparser.h"
@@ -28,6 +29,19 @@ std::string_view slotOfField(const COMMANDTABLE::Words& words, int commandField,
 // looked at): the variant may still be the one the line is checked by.
 [[nodiscard]] int variantFitsBefore(const COMMANDTABLE::Words& words, const FIELDPARSER& parser,
                                     int commandField, int field);
+
+// The variant the check pass checks the line by: the first, in table order,
+// whose keywords all match the line's fields; null when none does.
+[[nodiscard]] const COMMANDTABLE::Words* matchedVariant(const COMMANDTABLE& table, const FIELDPARSER& parser,
+                                                        int commandField);
+
+// The slot word each field of the line stands in under the variant (one the
+// table answered), as the check pass's slot walk for the game reaches it:
+// after a spell the spell's own slots; entry e is field e's (a keyword, a
+// kind, "#" for free text, "" where the walk does not reach). The answer has
+// an entry for every field and the one after the last.
+[[nodiscard]] std::vector<std::string_view> fieldSlots(const COMMANDTABLE::Words& variant,
+                                                       const FIELDPARSER& parser, int commandField, int gameNo);
 
 // 1 when an order written after the given orders text stands under a SHIRE
 // order, as the check pass of that text leaves its current shire; the game
