@@ -109,7 +109,7 @@ int SYNTAX::checkOrderLine(const FIELDPARSER& parser) {
     const std::string_view scope = wordAt(walk.words, 1);
     lastOrder_.scope = scopeCode(scope);
     checkScope(parser, scope);
-    walkSlots(parser, walk);
+    walkSlots<false>(parser, walk);
     if (tableFault_.line != 0) return 0;  // the check pass stops at this order
     checkExtraFields(parser, walk);
   }
@@ -249,13 +249,16 @@ void SYNTAX::checkScope(const FIELDPARSER& parser, std::string_view scope) {
   }
 }
 
+template <bool kTellSlots>
 void SYNTAX::walkSlots(const FIELDPARSER& parser, SLOTWALK& walk) {
   const int fields = parser.fieldCount();
   // A walk that can no longer report anything stops early: the rest of a
   // repeated slot could only add faults past the line's limit.
   while (walk.p <= static_cast<int>(walk.codes.size()) && !walk.done && reportsOnLine_ < kMaxReportsPerLine) {
     const signed char code = walk.codes[static_cast<std::size_t>(walk.p - 1)];
-    if (code == slotcode::kKeyword && slotSink_ != nullptr) slotSink_->slot(walk.e, wordAt(walk.words, walk.p));
+    if constexpr (kTellSlots) {
+      if (code == slotcode::kKeyword) slotSink_->slot(walk.e, wordAt(walk.words, walk.p));
+    }
     if (code != slotcode::kKeyword) {
       const std::string_view text = parser.field(walk.e);
       const bool missing = fields < walk.e;
@@ -272,7 +275,7 @@ void SYNTAX::walkSlots(const FIELDPARSER& parser, SLOTWALK& walk) {
       }
       const signed char kind = kindAt == walk.p ? here : codeAt(walk.codes, kindAt);
       const bool anyOptional = walk.repeat || walk.optional;
-      if (slotSink_ != nullptr)
+      if constexpr (kTellSlots)
         slotSink_->slot(walk.e, here == slotcode::kFreeText ? std::string_view("#") : wordAt(walk.words, kindAt));
       if (here == slotcode::kFreeText || (anyOptional && missing)) {
         walk.done = true;
@@ -316,7 +319,7 @@ void SYNTAX::walkVariant(const FIELDPARSER& parser, const std::vector<std::strin
   walk.ground = false;
   walk.done = false;
   slotSink_ = &sink;
-  walkSlots(parser, walk);
+  walkSlots<true>(parser, walk);
   slotSink_ = nullptr;
   output_ = nullptr;
 }

@@ -208,6 +208,9 @@ class SYNTAX {
   const std::vector<std::string_view>* selectVariant(const FIELDPARSER& parser, std::string_view command,
                                                      int s);
   void checkScope(const FIELDPARSER& parser, std::string_view scope);
+  // The slot walk; with kTellSlots each slot reached is told to slotSink_
+  // (walkVariant), the check pass walks without.
+  template <bool kTellSlots>
   void walkSlots(const FIELDPARSER& parser, SLOTWALK& walk);
   void checkExtraFields(const FIELDPARSER& parser, const SLOTWALK& walk);
   // Validates field e by the slot's kind: `kind` is its slot code, word
