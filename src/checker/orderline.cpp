@@ -8,6 +8,7 @@
 #include "checker/orderplace.h"
 #include "checker/paramkinds.h"
 #include "checker/syntax.h"
+#include "gamedata/synworlds.h"
 #include "text/editdistance.h"
 #include "text/utils.h"
 
@@ -108,7 +109,7 @@ int SYNTAX::checkOrderLine(const FIELDPARSER& parser) {
     const std::string_view scope = wordAt(walk.words, 1);
     lastOrder_.scope = scopeCode(scope);
     checkScope(parser, scope);
-    walkSlots(parser, walk);
+    walkSlots<false>(parser, walk);
     if (tableFault_.line != 0) return 0;  // the check pass stops at this order
     checkExtraFields(parser, walk);
   }
@@ -248,12 +249,16 @@ void SYNTAX::checkScope(const FIELDPARSER& parser, std::string_view scope) {
   }
 }
 
+template <bool kTellSlots>
 void SYNTAX::walkSlots(const FIELDPARSER& parser, SLOTWALK& walk) {
   const int fields = parser.fieldCount();
   // A walk that can no longer report anything stops early: the rest of a
   // repeated slot could only add faults past the line's limit.
   while (walk.p <= static_cast<int>(walk.codes.size()) && !walk.done && reportsOnLine_ < kMaxReportsPerLine) {
     const signed char code = walk.codes[static_cast<std::size_t>(walk.p - 1)];
+    if constexpr (kTellSlots) {
+      if (code == slotcode::kKeyword) slotSink_->slot(walk.e, wordAt(walk.words, walk.p));
+    }
     if (code != slotcode::kKeyword) {
       const std::string_view text = parser.field(walk.e);
       const bool missing = fields < walk.e;
@@ -270,6 +275,8 @@ void SYNTAX::walkSlots(const FIELDPARSER& parser, SLOTWALK& walk) {
       }
       const signed char kind = kindAt == walk.p ? here : codeAt(walk.codes, kindAt);
       const bool anyOptional = walk.repeat || walk.optional;
+      if constexpr (kTellSlots)
+        slotSink_->slot(walk.e, here == slotcode::kFreeText ? std::string_view("#") : wordAt(walk.words, kindAt));
       if (here == slotcode::kFreeText || (anyOptional && missing)) {
         walk.done = true;
       } else if (startsWith(text, ';')) {
@@ -293,6 +300,28 @@ void SYNTAX::walkSlots(const FIELDPARSER& parser, SLOTWALK& walk) {
     ++walk.e;
     if (!walk.repeat) ++walk.p;
   }
+}
+
+void SYNTAX::walkVariant(const FIELDPARSER& parser, const std::vector<std::string_view>& variant, int shift,
+                         int gameNo, SLOTSINK& sink) {
+  BUFFER scratch;
+  output_ = &scratch;
+  world_ = gameData()->worldOfGame(gameNo);
+  stopAtTableFault_ = 1;
+  reportsOnLine_ = 0;
+  SLOTWALK& walk = walk_;
+  walk.words = variant;
+  walk.codes = sharedCommandTable()->slotCodes(&variant);
+  walk.p = 3;
+  walk.e = 2 + shift;
+  walk.repeat = false;
+  walk.optional = false;
+  walk.ground = false;
+  walk.done = false;
+  slotSink_ = &sink;
+  walkSlots<true>(parser, walk);
+  slotSink_ = nullptr;
+  output_ = nullptr;
 }
 
 void SYNTAX::checkExtraFields(const FIELDPARSER& parser, const SLOTWALK& walk) {

@@ -1,5 +1,6 @@
 #include "checker/orderplace.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "checker/ordersfile.h"
@@ -17,23 +18,6 @@ int isKeywordSlot(std::string_view word) {
   return 1;
 }
 
-std::string_view slotOfField(const COMMANDTABLE::Words& words, int commandField, int field) {
-  const int size = static_cast<int>(words.size());
-  int e = commandField + 1;
-  for (int p = 3; p <= size; ++p) {
-    std::string_view slot = words[static_cast<std::size_t>(p - 1)];
-    if (slot == ".") return field >= e ? words[static_cast<std::size_t>(p - 2)] : std::string_view();
-    if (slot == "*") {
-      if (++p > size) return {};
-      slot = words[static_cast<std::size_t>(p - 1)];
-    }
-    if (slot == "#") return field >= e ? slot : std::string_view();
-    if (e == field) return slot;
-    ++e;
-  }
-  return {};
-}
-
 int variantFitsBefore(const COMMANDTABLE::Words& words, const FIELDPARSER& parser, int commandField,
                       int field) {
   const int s = commandField - 1;
@@ -42,6 +26,45 @@ int variantFitsBefore(const COMMANDTABLE::Words& words, const FIELDPARSER& parse
     if (k - 1 + s < field && isKeywordSlot(word) && !parser.fieldEquals(k - 1 + s, word, 1)) return 0;
   }
   return 1;
+}
+
+const COMMANDTABLE::Words* matchedVariant(const COMMANDTABLE& table, const FIELDPARSER& parser,
+                                          int commandField) {
+  if (parser.fieldCount() < commandField) return nullptr;
+  const int s = commandField - 1;
+  for (const auto* variant : table.variants(parser.field(commandField))) {
+    bool matches = true;
+    for (const int k : table.keywords(variant)) {
+      if (!parser.fieldEquals(k - 1 + s, (*variant)[static_cast<std::size_t>(k - 1)], 1)) {
+        matches = false;
+        break;
+      }
+    }
+    if (matches) return variant;
+  }
+  return nullptr;
+}
+
+std::vector<std::string_view> fieldSlots(const COMMANDTABLE::Words& variant, const FIELDPARSER& parser,
+                                         int commandField, int gameNo) {
+  class SLOTS : public SYNTAX::SLOTSINK {
+   public:
+    explicit SLOTS(std::size_t size) : slots(size) {}
+    void slot(int field, std::string_view word) override {
+      const auto at = static_cast<std::size_t>(field);
+      if (at >= slots.size()) return;
+      if (word == "#") {
+        for (std::size_t n = at; n < slots.size(); ++n) slots[n] = word;
+      } else {
+        slots[at] = word;
+      }
+    }
+    std::vector<std::string_view> slots;
+  };
+  SLOTS sink(static_cast<std::size_t>(std::max(parser.fieldCount(), commandField)) + 2);
+  SYNTAX walker(1, 1);
+  walker.walkVariant(parser, variant, commandField - 1, gameNo, sink);
+  return std::move(sink.slots);
 }
 
 int underShireAfter(std::string_view orders, int gameNo) {

@@ -367,6 +367,22 @@ void SYNTAX::spliceSpell(int spellKey, SLOTWALK& walk) {
 
 std::span<const PARAMKIND> parameterKinds() { return kParamKinds; }
 
+std::span<const std::string_view> closedListMembers(const PARAMKIND& kind) {
+  static constexpr std::array<std::string_view, 4> kYesNoWords = {"YES", "NO", "Y", "N"};
+  switch (static_cast<Kind>(&kind - kParamKinds.data())) {
+    case Kind::kMagic:
+      return kMagicWords;
+    case Kind::kExploreMode:
+      return kExploreModes;
+    case Kind::kTax:
+      return kTaxCodes;
+    case Kind::kYesNo:
+      return kYesNoWords;
+    default:
+      return {};
+  }
+}
+
 const PARAMKIND* findParameterKind(std::string_view name) {
   const int index = kindIndex(name);
   return index < 0 ? nullptr : &kParamKinds[static_cast<std::size_t>(index)];

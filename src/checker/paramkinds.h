@@ -27,5 +27,8 @@ struct PARAMKIND {
 std::span<const PARAMKIND> parameterKinds();
 // The kind with this exact name, or null.
 const PARAMKIND* findParameterKind(std::string_view name);
+// The words a field of a closed-list kind may hold (magic, exploremode, tax,
+// y/n), as the check accepts them ignoring case; empty for any other kind.
+std::span<const std::string_view> closedListMembers(const PARAMKIND& kind);
 
 }  // namespace vyr

@@ -154,6 +154,21 @@ class SYNTAX {
   // 1 when the orders after the lines checked so far stand under a SHIRE order.
   [[nodiscard]] int underShire() const { return currentShire_.key() != 0 ? 1 : 0; }
 
+  // Told of the slot word each field of an order stands in as the slot walk
+  // reaches it: a keyword, the word naming the slot's kind, or "#" for free
+  // text (every field from there on).
+  class SLOTSINK {
+   public:
+    virtual ~SLOTSINK() = default;
+    virtual void slot(int field, std::string_view word) = 0;
+  };
+  // The check pass's slot walk over one variant of a line's command (field
+  // 1 + shift), as a pass for the game would walk it, telling `sink` of each
+  // slot reached; what it reports goes nowhere. A fault of the table ends the
+  // walk.
+  void walkVariant(const FIELDPARSER& parser, const std::vector<std::string_view>& variant, int shift, int gameNo,
+                   SLOTSINK& sink);
+
  private:
   // The state of one slot walk over a variant's words.
   struct SLOTWALK {
@@ -194,6 +209,9 @@ class SYNTAX {
   const std::vector<std::string_view>* selectVariant(const FIELDPARSER& parser, std::string_view command,
                                                      int s);
   void checkScope(const FIELDPARSER& parser, std::string_view scope);
+  // The slot walk; with kTellSlots each slot reached is told to slotSink_
+  // (walkVariant), the check pass walks without.
+  template <bool kTellSlots>
   void walkSlots(const FIELDPARSER& parser, SLOTWALK& walk);
   void checkExtraFields(const FIELDPARSER& parser, const SLOTWALK& walk);
   // Validates field e by the slot's kind: `kind` is its slot code, word
@@ -224,6 +242,7 @@ class SYNTAX {
   int notes_ = 0;
   int stopAtTableFault_ = 0;
   TABLEFAULT tableFault_;
+  SLOTSINK* slotSink_ = nullptr;  // during walkVariant only
   int orderLines_ = 0;
   // Whether the shared data is loaded, so that each order line can ask cheaply.
   static inline bool loaded_ = false;

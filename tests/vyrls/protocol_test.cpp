@@ -359,6 +359,12 @@ TEST(VyrlsProtocol, CompletionOffersWhatTheNextSlotAccepts) {
       {"; RECRUIT ", {}, {}, true},
       {"BANISH ", {}, {}, true},
       {"RECRUIT ", {}, {}, true},
+      {"STUDY ", {"Fire", "Spellcraft"}, {}, false},
+      {"EXPLORE ", {"BOLD"}, {}, false},
+      {"TAX ", {"LOW"}, {}, false},
+      {"ALLY 17 ", {"YES", "NO"}, {}, false},
+      {"CAST 2 Summon 20 ", {"Pikemen"}, {"Gold"}, false},
+      {"rec", {"RECRUIT"}, {}, false},
   };
   LSPCLIENT client;
   client.start();
@@ -390,14 +396,19 @@ TEST(VyrlsProtocol, CompletedCommandsShowTheirSlotsAndTheScopeNote) {
     std::string command;
     std::string detail;
     std::string note;  // "" for none
+    std::string filterText;
   };
   const CASE cases[] = {
-      {"\n", 0, "RECRUIT", "S RECRUIT unitamt unit", "shire order outside a SHIRE: an error here"},
-      {"SHIRE 12,3\n\n", 1, "RECRUIT", "S RECRUIT unitamt unit", ""},
-      {"SHIRE 12,3\n\n", 1, "SURVEY", "G SURVEY region", "global order inside a SHIRE: a warning here"},
-      {"SHIRE 12,3\n\n", 1, "RENAME", "C RENAME name", "city order inside a SHIRE: a warning here"},
+      {"\n", 0, "RECRUIT", "S RECRUIT unitamt unit", "shire order outside a SHIRE: an error here", "RECRUIT"},
+      {"SHIRE 12,3\n\n", 1, "RECRUIT", "S RECRUIT unitamt unit", "", "RECRUIT"},
+      {"SHIRE 12,3\n\n", 1, "SURVEY", "G SURVEY region", "global order inside a SHIRE: a warning here", "SURVEY"},
+      {"SHIRE 12,3\n\n", 1, "RENAME", "C RENAME name", "city order inside a SHIRE: a warning here", "RENAME"},
       {"\n", 0, "TRADE", "S TRADE BUY resamt res | S TRADE SELL resamt res",
-       "shire order outside a SHIRE: an error here"},
+       "shire order outside a SHIRE: an error here", "TRADE"},
+      // Typed in lower case: the filter text starts as typed, so that a
+      // client matching prefixes exactly keeps the item.
+      {"SHIRE 12,3\nrec\n", 1, "RECRUIT", "S RECRUIT unitamt unit", "", "recRUIT"},
+      {"SHIRE 12,3\n@Tra\n", 1, "TRADE", "S TRADE BUY resamt res | S TRADE SELL resamt res", "", "@TraDE"},
   };
   LSPCLIENT client;
   client.start();
@@ -406,8 +417,10 @@ TEST(VyrlsProtocol, CompletedCommandsShowTheirSlotsAndTheScopeNote) {
     SCOPED_TRACE(c.command);
     client.notify("textDocument/didClose", {{"textDocument", {{"uri", kUri}}}});
     client.open(kUri, c.text);
+    const std::size_t lineStart = c.text.rfind('\n', c.text.size() - 2) + 1;  // the last line, as typed
+    const long long typed = c.line == 0 ? 0 : static_cast<long long>(c.text.size() - 1 - lineStart);
     client.request(++id, "textDocument/completion",
-                   {{"textDocument", {{"uri", kUri}}}, {"position", {{"line", c.line}, {"character", 0}}}});
+                   {{"textDocument", {{"uri", kUri}}}, {"position", {{"line", c.line}, {"character", typed}}}});
     const json answer = client.response(id);
     json found;
     for (const json& item : answer["result"]["items"]) {
@@ -417,6 +430,7 @@ TEST(VyrlsProtocol, CompletedCommandsShowTheirSlotsAndTheScopeNote) {
     EXPECT_EQ(found["detail"], c.detail);
     EXPECT_EQ(found.contains("labelDetails") ? found["labelDetails"]["description"].get<std::string>() : "",
               c.note);
+    EXPECT_EQ(found["filterText"], c.filterText);
   }
 }
 
@@ -426,7 +440,9 @@ TEST(VyrlsProtocol, HoverExplainsCommandsAndNames) {
     long long character;
     std::vector<std::string> parts;  // texts the hover holds; none: no hover
   };
-  const std::string text = "SHIRE 12,3\n  TRADE BUY 500 Grain\n  RECRUIT 40 Pikemen\n  ; RECRUIT\n";
+  const std::string text =
+      "SHIRE 12,3\n  TRADE BUY 500 Grain\n  RECRUIT 40 Pikemen\n  ; RECRUIT\n  TRAIN TROOPS 25 Archers\n"
+      "  TRADE SELL 200 Grain\n  RECRUT 5 Scouts\n  CAST 2 Summon 20 Pikemen\n";
   const CASE cases[] = {
       {1,
        3,
@@ -436,6 +452,10 @@ TEST(VyrlsProtocol, HoverExplainsCommandsAndNames) {
       {2, 9, {"`unitamt`: "}},
       {3, 5, {}},
       {1, 0, {}},
+      {4, 9, {"`TROOPS`: a keyword of `S TRAIN TROOPS unitamt unit`"}},
+      {5, 8, {"`S TRADE SELL resamt res`"}},
+      {6, 3, {"Unrecognized Command.", "Did you mean `RECRUIT`?"}},
+      {7, 17, {"`unitamt`: "}},
   };
   LSPCLIENT client;
   client.start();

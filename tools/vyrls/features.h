@@ -18,12 +18,13 @@ struct FEATURECONTEXT {
   POSITIONENCODING encoding = POSITIONENCODING::kUtf16;
 };
 
-// A CompletionList: at the first word of a line the commands, after a
-// command what its next slot accepts; empty where nothing can be offered.
+// A CompletionList from the library's completion (editor/completion.h): at
+// the first word of a line the commands, after a command what its slot
+// accepts; empty where nothing can be offered. Each item's filterText starts
+// as the player typed it, so that a client matching prefixes exactly keeps it.
 nlohmann::json completionAt(const TEXTDOCUMENT& document, TEXTPOSITION position,
                             const FEATURECONTEXT& context);
-// A Hover on a command (its variants and kinds) or a name (its table and
-// second name), or null.
+// A Hover from the library's (editor/hover.h), or null.
 nlohmann::json hoverAt(const TEXTDOCUMENT& document, TEXTPOSITION position, const FEATURECONTEXT& context);
 // DocumentSymbols of every order, as the check reads the text
 // (editor/outline.h): the header line holding the orders under no SHIRE and
