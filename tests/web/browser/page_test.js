@@ -23,11 +23,6 @@ const path = require('path');
 
 const [site, vyrsyn, vyrpack, archive, ordersFile, sourceDir] = process.argv.slice(2).map((arg) => path.resolve(arg));
 
-// Completion, hover help on commands and names, quick fixes and the outline
-// come from the engine's editor services, which it does not offer yet: their
-// cases are skipped until then.
-const kEditorServices = false;
-const kServicesReason = 'the engine offers no completion, hover help, quick fixes or outline yet';
 
 const results = [];
 const cleanups = [];
@@ -303,14 +298,11 @@ async function checkLink(context, page, base, dialogs) {
   await second.close();
 }
 
-// Written for the engine's editor services; skipped until it offers them.
+// The engine's editor services: completion, quick fixes, hover help on a
+// command and the outline of SHIRE orders.
 async function editorServices(page) {
   const cases = ['a completion is accepted', 'a quick fix takes its mark away', 'hover explains a command',
                  'a click on an outline entry moves to its SHIRE order'];
-  if (!kEditorServices) {
-    for (const name of cases) skip(name, kServicesReason);
-    return;
-  }
   await page.click('#editor');
   await page.keyboard.press('Control+a');
   await page.keyboard.type('SHIRE 12,3\nRECR');
@@ -324,13 +316,17 @@ async function editorServices(page) {
   await page.locator('.cm-lintRange-error').first().hover();
   await page.locator('.cm-tooltip-lint button', {hasText: 'Pikemen'}).click();
   await waitForMarks(page, 'error', 0);
-  check(cases[1], await marks(page, 'error').count() === 0);
+  const fixed = await editorText(page);
+  check(cases[1], await marks(page, 'error').count() === 0 && fixed.text.endsWith('RECRUIT 40 Pikemen\n'),
+        fixed.text);
 
   await page.mouse.move(0, 0);
-  await page.locator('.cm-line', {hasText: 'RECRUIT'}).locator('text=RECRUIT').hover();
+  // On the command word, at the line's start (the line's box is as wide as the editor).
+  const box = await page.locator('.cm-line', {hasText: 'RECRUIT'}).boundingBox();
+  await page.mouse.move(box.x + 12, box.y + box.height / 2);
   const hover = page.locator('.hover-tip');
   await hover.waitFor({timeout: 15000}).catch(() => {});
-  check(cases[2], (await hover.textContent().catch(() => '')).includes('RECRUIT'));
+  check(cases[2], (await hover.textContent().catch(() => '')).includes('S RECRUIT unitamt unit'));
 
   await page.keyboard.press('Control+End');
   await page.locator('#outline button', {hasText: 'SHIRE 12,3'}).click();
