@@ -18,23 +18,6 @@ int isKeywordSlot(std::string_view word) {
   return 1;
 }
 
-std::string_view slotOfField(const COMMANDTABLE::Words& words, int commandField, int field) {
-  const int size = static_cast<int>(words.size());
-  int e = commandField + 1;
-  for (int p = 3; p <= size; ++p) {
-    std::string_view slot = words[static_cast<std::size_t>(p - 1)];
-    if (slot == ".") return field >= e ? words[static_cast<std::size_t>(p - 2)] : std::string_view();
-    if (slot == "*") {
-      if (++p > size) return {};
-      slot = words[static_cast<std::size_t>(p - 1)];
-    }
-    if (slot == "#") return field >= e ? slot : std::string_view();
-    if (e == field) return slot;
-    ++e;
-  }
-  return {};
-}
-
 int variantFitsBefore(const COMMANDTABLE::Words& words, const FIELDPARSER& parser, int commandField,
                       int field) {
   const int s = commandField - 1;

@@ -1,9 +1,10 @@
 // Where a place in an order line stands for the command table, for programs
-// that help a player write orders (completion, explanations): the slot of a
-// variant that a field of the line fills, and whether the orders after some
-// lines stand under a SHIRE order. The answers follow the check pass's own
-// rules, which live beside them in the checker; the command of a line is
-// orderCommand's (checker/ordercommand.h).
+// that help a player write orders (completion, explanations): the variant a
+// line is checked by, the slot each of its fields fills (read by the check
+// pass's own slot walk), and whether the orders after some lines stand under
+// a SHIRE order. The answers follow the check pass's own rules, which live
+// beside them in the checker; the command of a line is orderCommand's
+// (checker/ordercommand.h).
 #pragma once
 
 #include <string_view>
@@ -16,13 +17,6 @@ namespace vyr {
 
 // 1 when a slot word of the command table is a keyword: upper-case letters only.
 [[nodiscard]] int isKeywordSlot(std::string_view word);
-
-// What the slot walk reads for field `field` of a line whose command is field
-// `commandField`, under the variant `words`: a keyword, a parameter kind, "#"
-// for free text, or "" when the variant has no slot for the field. A field
-// after a "." has the kind before it; "*" makes the slots after it optional
-// without changing which slot a field fills.
-std::string_view slotOfField(const COMMANDTABLE::Words& words, int commandField, int field);
 
 // 1 when every keyword of the variant that stands at a field before `field`
 // matches that field, ignoring case (the fields from `field` on are not

@@ -13,37 +13,61 @@ COMMANDTABLE::Words wordsOf(std::string_view line) {
   return words;
 }
 
-TEST(OrderPlace, EveryFieldFindsTheSlotTheWalkReadsItBy) {
+class OrderPlaceSlots : public SampleDataTest {};
+
+// The slot of a field is the one the check pass's walk reaches it by, under
+// the variant the check matches; a spell's own slots follow the spell.
+TEST_F(OrderPlaceSlots, EveryFieldFindsTheSlotTheWalkReadsItBy) {
   struct CASE {
-    const char* variant;
-    int commandField;
+    const char* line;
     int field;
     const char* slot;
   };
   const CASE cases[] = {
-      {"S RECRUIT unitamt unit", 1, 2, "unitamt"},
-      {"S RECRUIT unitamt unit", 1, 3, "unit"},
-      {"S RECRUIT unitamt unit", 1, 4, ""},
-      {"S RECRUIT unitamt unit", 2, 3, "unitamt"},  // after a lone '@'
-      {"S RECRUIT unitamt unit", 2, 2, ""},         // the command's own field
-      {"S TRADE BUY resamt res", 1, 2, "BUY"},
-      {"S TRADE BUY resamt res", 1, 4, "res"},
-      {"S ROUTE loc .", 1, 2, "loc"},
-      {"S ROUTE loc .", 1, 3, "loc"},
-      {"S ROUTE loc .", 1, 9, "loc"},
-      {"S LAUNCH shabb * name", 1, 2, "shabb"},
-      {"S LAUNCH shabb * name", 1, 3, "name"},
-      {"S LAUNCH shabb * name", 1, 4, ""},
-      {"G CAST castord spell #", 1, 3, "spell"},
-      {"G CAST castord spell #", 1, 4, "#"},
-      {"G CAST castord spell #", 1, 7, "#"},
-      {"G NOTE #", 1, 2, "#"},
-      {"S LAND ship *", 1, 3, ""},
+      {"RECRUIT 40 Pikemen", 2, "unitamt"},
+      {"RECRUIT 40 Pikemen", 3, "unit"},
+      {"RECRUIT 40 Pikemen", 4, ""},
+      {"RECRUIT 40", 3, "unit"},  // the field the player would type next
+      {"@ RECRUIT 40 Pikemen", 3, "unitamt"},
+      {"@ RECRUIT 40 Pikemen", 2, ""},  // the command's own field
+      {"TRADE BUY 5 Grain", 2, "BUY"},
+      {"TRADE SELL 5 Grain", 2, "SELL"},
+      {"trade sell 5 Grain", 4, "res"},
+      {"TRAIN TROOPS 5 Archers", 2, "TROOPS"},
+      {"TRAIN TROOPS 5 Archers", 4, "unit"},
+      {"ROUTE 1,1 2,2 3,3", 2, "loc"},
+      {"ROUTE 1,1 2,2 3,3", 4, "loc"},
+      {"ROUTE 1,1 2,2 3,3", 5, "loc"},
+      {"LAUNCH Cog Swift", 2, "shabb"},
+      {"LAUNCH Cog Swift", 3, "name"},
+      {"LAUNCH Cog Swift", 4, ""},
+      {"LAND 1 GROUND", 3, "gloc"},
+      {"CAST 1 Summon 5 Pikemen", 3, "spell"},
+      {"CAST 1 Summon 5 Pikemen", 4, "unitamt"},
+      {"CAST 1 Summon 5 Pikemen", 5, "unit"},
+      {"CAST 1 Summon 5 Pikemen", 6, ""},
+      {"CAST 1 Mending 3", 4, "hero"},
+      {"CAST 1 Cinderwake a b", 5, ""},  // a spell of another world: none of its slots
+      {"CAST 1 Nosuchspell 5", 4, ""},
+      {"NOTE a b", 2, "#"},
+      {"NOTE a b", 4, "#"},
+      {"MESSAGE 3 hello", 2, "player"},
+      {"MESSAGE 3 hello", 3, "#"},
   };
+  const COMMANDTABLE& table = *sharedCommandTable();
   for (const CASE& c : cases) {
-    SCOPED_TRACE(std::string(c.variant) + " field " + std::to_string(c.field));
-    EXPECT_EQ(slotOfField(wordsOf(c.variant), c.commandField, c.field), c.slot);
+    SCOPED_TRACE(std::string(c.line) + " field " + std::to_string(c.field));
+    const FIELDPARSER parser(c.line, ' ', '"', 1, 1, 1);
+    const int commandField = parser.field(1) == "@" ? 2 : 1;
+    const COMMANDTABLE::Words* variant = matchedVariant(table, parser, commandField);
+    ASSERT_NE(variant, nullptr);
+    const std::vector<std::string_view> slots = fieldSlots(*variant, parser, commandField, 1);
+    ASSERT_GE(slots.size(), static_cast<std::size_t>(parser.fieldCount() + 2));
+    EXPECT_EQ(static_cast<std::size_t>(c.field) < slots.size() ? slots[static_cast<std::size_t>(c.field)] : "",
+              c.slot);
   }
+  const FIELDPARSER partial("TRADE", ' ', '"', 1, 1, 1);
+  EXPECT_EQ(matchedVariant(table, partial, 1), nullptr);
 }
 
 TEST(OrderPlace, AVariantFitsWhileTheKeywordsBeforeTheFieldMatch) {

@@ -187,7 +187,7 @@ TEST_F(EditorServices, HoverNamesTheVariantTheCheckMatched) {
       {"TRAIN TROOPS 25 Archers", "TROOPS", {"`TROOPS`: a keyword of `S TRAIN TROOPS unitamt unit`"}},
       {"TRAIN TROOPS 25 Archers", "TRAIN", {"This order: `S TRAIN TROOPS unitamt unit`", "`S TRAIN HERO hero`"}},
       {"TRADE SELL 200 Gold", "SELL", {"`S TRADE SELL resamt res`"}},
-      {"TRADE SELL 200 Gold", "Gold", {"**Gold**: resource", "the coin of every realm"}},
+      {"TRADE SELL 200 Gold", "Gold", {"**Gold**: resource", "GD"}},
       {"CAST 2 Summon 20 Pikemen", "20", {"`unitamt`: "}},
       {"CAST 2 Summon 20 Pikemen", "Pikemen", {"**Pikemen**: unit"}},
       {"CAST 2 Summon 20 Pikemen", "Summon", {"**Summon**: spell"}},
@@ -199,7 +199,9 @@ TEST_F(EditorServices, HoverNamesTheVariantTheCheckMatched) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line + " @ " + c.field);
     const std::string shown = hoverOn(c.line, c.field);
-    if (c.parts.empty()) EXPECT_EQ(shown, "");
+    if (c.parts.empty()) {
+      EXPECT_EQ(shown, "");
+    }
     for (const std::string& part : c.parts) EXPECT_NE(shown.find(part), std::string::npos) << shown;
   }
 }

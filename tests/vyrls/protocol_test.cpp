@@ -359,6 +359,12 @@ TEST(VyrlsProtocol, CompletionOffersWhatTheNextSlotAccepts) {
       {"; RECRUIT ", {}, {}, true},
       {"BANISH ", {}, {}, true},
       {"RECRUIT ", {}, {}, true},
+      {"STUDY ", {"Fire", "Spellcraft"}, {}, false},
+      {"EXPLORE ", {"BOLD"}, {}, false},
+      {"TAX ", {"LOW"}, {}, false},
+      {"ALLY 17 ", {"YES", "NO"}, {}, false},
+      {"CAST 2 Summon 20 ", {"Pikemen"}, {"Gold"}, false},
+      {"rec", {"RECRUIT"}, {}, false},
   };
   LSPCLIENT client;
   client.start();
@@ -426,7 +432,9 @@ TEST(VyrlsProtocol, HoverExplainsCommandsAndNames) {
     long long character;
     std::vector<std::string> parts;  // texts the hover holds; none: no hover
   };
-  const std::string text = "SHIRE 12,3\n  TRADE BUY 500 Grain\n  RECRUIT 40 Pikemen\n  ; RECRUIT\n";
+  const std::string text =
+      "SHIRE 12,3\n  TRADE BUY 500 Grain\n  RECRUIT 40 Pikemen\n  ; RECRUIT\n  TRAIN TROOPS 25 Archers\n"
+      "  TRADE SELL 200 Grain\n  RECRUT 5 Scouts\n  CAST 2 Summon 20 Pikemen\n";
   const CASE cases[] = {
       {1,
        3,
@@ -436,6 +444,10 @@ TEST(VyrlsProtocol, HoverExplainsCommandsAndNames) {
       {2, 9, {"`unitamt`: "}},
       {3, 5, {}},
       {1, 0, {}},
+      {4, 9, {"`TROOPS`: a keyword of `S TRAIN TROOPS unitamt unit`"}},
+      {5, 8, {"`S TRADE SELL resamt res`"}},
+      {6, 3, {"Unrecognized Command.", "Did you mean `RECRUIT`?"}},
+      {7, 17, {"`unitamt`: "}},
   };
   LSPCLIENT client;
   client.start();
