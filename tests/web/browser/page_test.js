@@ -308,24 +308,14 @@ async function editorServices(page) {
   await page.click('#editor');
   await page.keyboard.press('Control+a');
   await page.keyboard.press('Backspace');
-  // Escape first: Enter accepts an item while the completion list is open.
-  await page.keyboard.type('SHIRE 12,3');
-  await page.keyboard.press('Escape');
-  await page.keyboard.press('Enter');
+  // Line ends inserted as text: an Enter key accepts an item while the completion list is open.
+  await page.keyboard.insertText('SHIRE 12,3\n');
   await page.keyboard.type('RECR');
-  // Accepted from the keyboard: down the list to the item, then Enter.
-  await page.locator('.cm-tooltip-autocomplete li', {hasText: 'RECRUIT'}).first().waitFor({timeout: 15000});
-  const selected = page.locator('.cm-tooltip-autocomplete li[aria-selected]');
-  for (let i = 0; i < 40 && !(await selected.textContent()).includes('RECRUIT'); i++) {
-    await page.keyboard.press('ArrowDown');
-  }
-  await page.keyboard.press('Enter');
+  await page.locator('.cm-tooltip-autocomplete li', {hasText: 'RECRUIT'}).first().click();
   const {text} = await editorText(page);
   check(cases[0], text.endsWith('RECRUIT'), text);
 
-  await page.keyboard.type(' 40 Pikmen');
-  await page.keyboard.press('Escape');
-  await page.keyboard.press('Enter');
+  await page.keyboard.insertText(' 40 Pikmen\n');
   await waitForMarks(page, 'error', 1);
   await page.locator('.cm-lintRange-error').first().hover();
   await page.locator('.cm-tooltip-lint button', {hasText: 'Pikemen'}).click();
