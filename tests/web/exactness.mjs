@@ -23,6 +23,7 @@ const engine = engineOver(await require(path.join(site, 'vyrengine.js'))({
 const tmp = fs.mkdtempSync(path.join(os.tmpdir(), 'vyrweb-exact-'));
 const casesDir = path.join(sourceDir, 'tests/e2e/cases');
 const utf8 = new TextDecoder('utf-8', {fatal: true});
+const utf8WithMark = new TextDecoder('utf-8', {fatal: true, ignoreBOM: true});
 
 let passed = 0;
 let failed = 0;
@@ -75,6 +76,48 @@ function spansAgree(bytes, result) {
   return '';
 }
 
+// Each finding's fix replaces its field by its suggestion (quoted when it
+// holds a space), and only a finding with a suggestion has one; each outline
+// entry points at its order line's first character, where its name starts.
+function servicesAgree(bytes, result) {
+  for (const finding of result.findings) {
+    const fixes = finding.fixes;
+    if (!finding.suggestion) {
+      if (fixes.length !== 0) return 'line ' + finding.line + ': a fix without a suggestion';
+      continue;
+    }
+    const wanted = finding.suggestion.includes(' ') ? '"' + finding.suggestion + '"' : finding.suggestion;
+    const edit = fixes.length === 1 && fixes[0].edits.length === 1 ? fixes[0].edits[0] : null;
+    if (edit === null || edit.text !== wanted || edit.line !== finding.line ||
+        fixes[0].title !== "Replace with '" + finding.suggestion + "'" ||
+        edit.column !== finding.column || edit.end_column !== finding.end_column ||
+        edit.utf16_column !== finding.utf16_column || edit.end_utf16_column !== finding.end_utf16_column) {
+      return 'line ' + finding.line + ': the fix ' + JSON.stringify(fixes) + ' for ' + JSON.stringify(finding);
+    }
+  }
+  // The name is only compared for UTF-8 text (the engine names a byte that is
+  // not UTF-8 by U+FFFD).
+  let text = null;
+  try {
+    text = utf8WithMark.decode(bytes);
+  } catch (notUtf8) {
+    text = null;
+  }
+  const lines = (text === null ? Buffer.from(bytes).toString('latin1') : text).split('\n');
+  const entries = result.outline.flatMap((shire) => [shire, ...shire.children]);
+  let last = 0;
+  for (const entry of entries) {
+    const line = lines[entry.line - 1];
+    if (line === undefined || entry.line <= last || entry.name === '' || entry.column !== entry.utf16_column ||
+        (text !== null && !line.slice(entry.column - 1).startsWith(entry.name)) ||
+        line.slice(0, entry.column - 1).trim() !== '') {
+      return 'the outline entry ' + JSON.stringify(entry) + ' for ' + JSON.stringify(line);
+    }
+    last = entry.line;
+  }
+  return '';
+}
+
 let loadedArchive = '';
 function compare(name, bytes, game, archive) {
   const common = ['--data', archive, '--game', String(game)];
@@ -115,6 +158,8 @@ function compare(name, bytes, game, archive) {
   }
   const spans = spansAgree(bytes, result);
   if (spans) fail(name, 'a UTF-16 span is not the byte span: ' + spans);
+  const services = servicesAgree(bytes, result);
+  if (services) fail(name, 'a fix or outline entry is misplaced: ' + services);
   if (failed === before) {
     passed++;
     console.log('ok     ' + name);
@@ -176,6 +221,33 @@ const generated = [['300 lines', ['300']], ['3,000 lines', ['3000', '--seed', '7
 for (const [name, args] of generated) {
   const bytes = execFileSync('python3', [path.join(sourceDir, 'bench/generate_orders.py'), ...args]);
   compare('generated: ' + name, bytes, 1, defaultArchive);
+}
+
+// The outline and the fixes of a few texts, as the page shows them: each
+// SHIRE entry as "line:name" with its orders' entries after it, and each fix
+// as "line:column-end:text" (UTF-16 columns).
+const services = [
+  ['orders under two shires, indented and commented',
+   '#VYR 1\nSHIRE 12,3\n  RECRUIT 40 Pikmen\nSHIRE 12,4 ; the hills\n\tRECRUIT 5 Pikemen ; €\n#END\n',
+   [['2:SHIRE 12,3', '3:RECRUIT 40 Pikmen'], ['4:SHIRE 12,4', '5:RECRUIT 5 Pikemen']], ['3:14-20:Pikemen']],
+  ['names without their comments; lines ended by CR LF', '#VYR 1\r\nSHIRE 12,3 ; €€\r\nRECRUIT 1 Pikmen ; ü\r\n',
+   [['2:SHIRE 12,3', '3:RECRUIT 1 Pikmen']], ['3:11-17:Pikemen']],
+  ['no SHIRE order, no suggestion', '#VYR 1\nRECRUIT 1 Pikemen\n#END\n', [], []],
+];
+engine.load(fs.readFileSync(defaultArchive));
+for (const [name, text, outline, fixes] of services) {
+  const result = engine.check(Buffer.from(text, 'utf8'), 1, false);
+  const entry = (place) => place.line + ':' + place.name;
+  const shownOutline = result.outline.map((shire) => [entry(shire), ...shire.children.map(entry)]);
+  const shownFixes = result.findings.flatMap((finding) => finding.fixes).flatMap((fix) => fix.edits)
+      .map((edit) => edit.line + ':' + edit.utf16_column + '-' + edit.end_utf16_column + ':' + edit.text);
+  const got = JSON.stringify([shownOutline, shownFixes]);
+  if (got === JSON.stringify([outline, fixes])) {
+    passed++;
+    console.log('ok     services: ' + name);
+  } else {
+    fail('services: ' + name, got);
+  }
 }
 
 fs.rmSync(tmp, {recursive: true, force: true});

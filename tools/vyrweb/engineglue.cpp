@@ -17,23 +17,40 @@
 //              "findings":[{"line":N,"column":N,"end_column":N,"char_column":N,
 //                "end_char_column":N,"utf16_column":N,"end_utf16_column":N,
 //                "severity":"error"|"warning"|"note","code":"...","table":"...",
-//                "message":"...","suggestion":"..."|null,"fixes":[...]},...],
-//              "outline":[...]}
-//   complete  {"items":[...]}      at a line and UTF-16 column of the orders
-//   hover     {"hover":null}       at a line and UTF-16 column of the orders
+//                "message":"...","suggestion":"..."|null,"fixes":[FIX...]},...],
+//              "outline":[ENTRY...]}
+//   FIX       {"title":"...","edits":[{"line":N,"column":N,"end_column":N,
+//              "utf16_column":N,"end_utf16_column":N,"text":"..."}]}
+//              the faulty field replaced by the suggested name
+//   ENTRY     {"name":"...","line":N,"column":N,"utf16_column":N,
+//              "children":[ENTRY...]}   a SHIRE order and the orders under it
+//   complete  {"replace":SPAN,"items":[{"label":"...","detail":"...",
+//              "kind":"command"|"keyword"|"name"|"value","text":"...",
+//              "note":"..."},...]}
+//              at a line and column of the orders: what replaces the span
+//   hover     {"hover":{"text":"...",SPAN fields}|null}
+//   SPAN      {"line":N,"column":N,"end_column":N,"utf16_column":N,
+//              "end_utf16_column":N}
 //
-// The editor services (completion, hover, each finding's fixes and the
-// outline of SHIRE orders) answer empty lists until the library offers them.
+// The column a completion or hover is asked at counts UTF-16 code units, or
+// bytes when the page keeps the orders as bytes (a file that is not UTF-8).
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "checker/engine.h"
 #include "checker/findingformat.h"
 #include "checker/syntax.h"
+#include "editor/completion.h"
+#include "editor/editspan.h"
+#include "editor/hover.h"
+#include "editor/outline.h"
+#include "editor/quickfix.h"
 #include "gamedata/synworlds.h"
 
 namespace vyr {
@@ -80,6 +97,26 @@ void appendField(std::string& text, std::string_view key, int value) {
   text += std::to_string(value);
 }
 
+// A finding's fix: its field replaced by the suggested name, or nothing
+// without a suggestion.
+void appendFixes(std::string& text, const FINDING& finding) {
+  text += ",\"fixes\":[";
+  QUICKFIX fix;
+  if (quickFixFor(finding.suggestion, fix)) {
+    text += "{\"title\":";
+    appendJsonString(text, fix.title);
+    appendField(text, ",\"edits\":[{\"line\":", finding.line);
+    appendField(text, ",\"column\":", finding.column);
+    appendField(text, ",\"end_column\":", finding.endColumn);
+    appendField(text, ",\"utf16_column\":", finding.utf16Column);
+    appendField(text, ",\"end_utf16_column\":", finding.endUtf16Column);
+    text += ",\"text\":";
+    appendJsonString(text, fix.newText);
+    text += "}]}";
+  }
+  text += ']';
+}
+
 void appendFinding(std::string& text, const FINDING& finding) {
   appendField(text, "{\"line\":", finding.line);
   appendField(text, ",\"column\":", finding.column);
@@ -102,7 +139,52 @@ void appendFinding(std::string& text, const FINDING& finding) {
   } else {
     appendJsonString(text, finding.suggestion);
   }
-  text += ",\"fixes\":[]}";
+  appendFixes(text, finding);
+  text += '}';
+}
+
+// The lines of the orders as the check numbers them.
+std::vector<std::string_view> textLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    lines.push_back(text.substr(0, end));
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + 1);
+  }
+  return lines;
+}
+
+// An outline entry: the order line as the outline names it, placed at its
+// first character (white space before an order is ASCII, so its bytes,
+// characters and UTF-16 code units agree).
+void appendEntry(std::string& text, const OUTLINEORDER& order, const std::vector<std::string_view>& lines) {
+  const std::string_view line =
+      order.line >= 1 && static_cast<std::size_t>(order.line) <= lines.size() ? lines[order.line - 1] : "";
+  const std::size_t first = line.find_first_not_of(" \t");
+  const int column = first == std::string_view::npos ? 1 : static_cast<int>(first) + 1;
+  text += "{\"name\":";
+  appendJsonString(text, outlineName(line));
+  appendField(text, ",\"line\":", order.line);
+  appendField(text, ",\"column\":", column);
+  appendField(text, ",\"utf16_column\":", column);
+  text += ",\"children\":[";
+}
+
+void appendOutline(std::string& text, const std::vector<OUTLINESHIRE>& shires, std::string_view orders) {
+  const std::vector<std::string_view> lines = textLines(orders);
+  text += ",\"outline\":[";
+  for (std::size_t i = 0; i < shires.size(); ++i) {
+    if (i > 0) text += ',';
+    appendEntry(text, shires[i].order, lines);
+    for (std::size_t j = 0; j < shires[i].orders.size(); ++j) {
+      if (j > 0) text += ',';
+      appendEntry(text, shires[i].orders[j], lines);
+      text += "]}";
+    }
+    text += "]}";
+  }
+  text += ']';
 }
 
 int loadArchive(VYRWEB& session) {
@@ -146,6 +228,7 @@ int checkOrders(VYRWEB& session, int gameNo, int annotated) {
   if (SYNTAX::gameData() == nullptr) return session.fail("no game data is loaded");
   CHECKOPTIONS options;
   options.annotated = annotated;
+  options.orders = 1;
   CHECKRESULT result = checkOrdersText(session.inputText(), gameNo, options);
   std::string& text = session.answer();
   text = result.checked ? "{\"checked\":true" : "{\"checked\":false";
@@ -158,14 +241,85 @@ int checkOrders(VYRWEB& session, int gameNo, int annotated) {
     if (i > 0) text += ',';
     appendFinding(text, result.findings[i]);
   }
-  text += "],\"outline\":[]}";
+  text += ']';
+  appendOutline(text, shireOutline(result.orders), session.inputText());
+  text += '}';
   session.annotated() = std::move(result.annotated);
   return 1;
 }
 
-int emptyAnswer(VYRWEB& session, std::string_view answer) {
+void appendSpan(std::string& text, const EDITSPAN& span) {
+  appendField(text, "\"line\":", span.line);
+  appendField(text, ",\"column\":", span.column);
+  appendField(text, ",\"end_column\":", span.endColumn);
+  appendField(text, ",\"utf16_column\":", span.utf16Column);
+  appendField(text, ",\"end_utf16_column\":", span.endUtf16Column);
+}
+
+// The byte of the line a 1-based column (UTF-16 code units, or bytes) stands at.
+std::size_t byteInLine(std::string_view orders, int line, int column, int byteColumns) {
+  const std::size_t offset = column > 1 ? static_cast<std::size_t>(column - 1) : 0;
+  const std::string_view text = textLine(orders, line).text;
+  return byteColumns ? std::min(offset, text.size()) : byteOfUtf16Offset(text, offset);
+}
+
+std::string_view kindName(COMPLETIONKIND kind) {
+  switch (kind) {
+    case COMPLETIONKIND::kCommand:
+      return "command";
+    case COMPLETIONKIND::kKeyword:
+      return "keyword";
+    case COMPLETIONKIND::kName:
+      return "name";
+    case COMPLETIONKIND::kValue:
+      break;
+  }
+  return "value";
+}
+
+int complete(VYRWEB& session, int gameNo, int line, int column, int byteColumns) {
   if (SYNTAX::gameData() == nullptr) return session.fail("no game data is loaded");
-  session.answer() = answer;
+  const std::string_view orders = session.inputText();
+  const COMPLETION completion =
+      completionAt(orders, line, byteInLine(orders, line, column, byteColumns), gameNo);
+  std::string& text = session.answer();
+  text = "{\"replace\":{";
+  appendSpan(text, completion.replace);
+  text += "},\"items\":[";
+  for (std::size_t i = 0; i < completion.items.size(); ++i) {
+    const COMPLETIONITEM& item = completion.items[i];
+    if (i > 0) text += ',';
+    text += "{\"label\":";
+    appendJsonString(text, item.label);
+    text += ",\"detail\":";
+    appendJsonString(text, item.detail);
+    text += ",\"kind\":\"";
+    text += kindName(item.kind);
+    text += "\",\"text\":";
+    appendJsonString(text, item.newText);
+    text += ",\"note\":";
+    appendJsonString(text, item.note);
+    text += '}';
+  }
+  text += "]}";
+  session.annotated().clear();
+  return 1;
+}
+
+int hover(VYRWEB& session, int gameNo, int line, int column, int byteColumns) {
+  if (SYNTAX::gameData() == nullptr) return session.fail("no game data is loaded");
+  const std::string_view orders = session.inputText();
+  HOVER found;
+  std::string& text = session.answer();
+  if (!hoverAt(orders, line, byteInLine(orders, line, column, byteColumns), gameNo, found)) {
+    text = "{\"hover\":null}";
+  } else {
+    text = "{\"hover\":{\"text\":";
+    appendJsonString(text, found.markdown);
+    text += ',';
+    appendSpan(text, found.span);
+    text += "}}";
+  }
   session.annotated().clear();
   return 1;
 }
@@ -200,12 +354,13 @@ EMSCRIPTEN_KEEPALIVE int vyrweb_worlds(VYRWEB* session) { return vyr::listWorlds
 EMSCRIPTEN_KEEPALIVE int vyrweb_check(VYRWEB* session, int gameNo, int annotated) {
   return vyr::checkOrders(*session, gameNo, annotated);
 }
-// The input is the orders; the place is a 1-based line and UTF-16 column.
-EMSCRIPTEN_KEEPALIVE int vyrweb_complete(VYRWEB* session, int /*gameNo*/, int /*line*/, int /*column*/) {
-  return vyr::emptyAnswer(*session, "{\"items\":[]}");
+// The input is the orders; the place is a 1-based line and column, the
+// column in bytes when `byteColumns` is 1, else in UTF-16 code units.
+EMSCRIPTEN_KEEPALIVE int vyrweb_complete(VYRWEB* session, int gameNo, int line, int column, int byteColumns) {
+  return vyr::complete(*session, gameNo, line, column, byteColumns);
 }
-EMSCRIPTEN_KEEPALIVE int vyrweb_hover(VYRWEB* session, int /*gameNo*/, int /*line*/, int /*column*/) {
-  return vyr::emptyAnswer(*session, "{\"hover\":null}");
+EMSCRIPTEN_KEEPALIVE int vyrweb_hover(VYRWEB* session, int gameNo, int line, int column, int byteColumns) {
+  return vyr::hover(*session, gameNo, line, column, byteColumns);
 }
 
 }  // extern "C"

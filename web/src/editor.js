@@ -31,13 +31,14 @@ export function findingText(finding) {
 
 const severities = {error: 'error', warning: 'warning', note: 'info'};
 
-function fixAction(fix) {
+// A finding's fix as an action of its mark; orders kept as bytes place it by bytes.
+function fixAction(fix, asBytes) {
   return {
     name: fix.title,
     apply(view) {
       const changes = fix.edits.map((edit) => ({
-        from: offsetAt(view.state.doc, edit.line, edit.utf16_column),
-        to: offsetAt(view.state.doc, edit.line, edit.end_utf16_column),
+        from: offsetAt(view.state.doc, edit.line, asBytes ? edit.column : edit.utf16_column),
+        to: offsetAt(view.state.doc, edit.line, asBytes ? edit.end_column : edit.end_utf16_column),
         insert: edit.text,
       }));
       view.dispatch({changes, userEvent: 'input.fix'});
@@ -56,7 +57,7 @@ export function showFindings(view, findings, asBytes, codesPage) {
       to,
       severity: severities[finding.severity] || 'error',
       message: findingText(finding),
-      actions: (finding.fixes || []).map(fixAction),
+      actions: (finding.fixes || []).map((fix) => fixAction(fix, asBytes)),
       renderMessage() {
         const box = document.createElement('span');
         box.className = 'finding-tip';
@@ -89,7 +90,7 @@ export function jumpTo(view, line, column) {
   view.focus();
 }
 
-const completionTypes = {command: 'keyword', keyword: 'keyword', name: 'variable'};
+const completionTypes = {command: 'keyword', keyword: 'keyword', name: 'variable', value: 'constant'};
 
 // The marks and tips: errors, warnings and notes apart, by the line's style as
 // well as its colour.
@@ -124,21 +125,26 @@ export function createEditor(host, services, text) {
   const parent = document.createElement('div');
   parent.style.height = '100%';
   root.append(parent);
+  // The engine's items replace the part of the field typed before the place.
+  // Each answer is asked afresh: the items depend on the whole line.
   const completionSource = async (context) => {
-    const word = context.matchBefore(/[^\s";]*/);
     const line = context.state.doc.lineAt(context.pos);
-    const items = await services.complete(line.number, context.pos - line.from + 1);
-    if (!items || items.length === 0) return null;
-    const from = items[0].from_column ? line.from + items[0].from_column - 1 : word.from;
+    const answer = await services.complete(line.number, context.pos - line.from + 1);
+    if (!answer || answer.items.length === 0 || context.aborted) return null;
+    const span = answer.replace;
+    const doc = context.state.doc;
+    const from = offsetAt(doc, span.line, answer.asBytes ? span.column : span.utf16_column);
+    const to = offsetAt(doc, span.line, answer.asBytes ? span.end_column : span.end_utf16_column);
+    // The editor filters the items by what is typed, which is written as their text is.
     return {
       from,
-      options: items.map((item) => ({
-        label: item.label,
-        detail: item.detail || undefined,
-        info: item.info || undefined,
+      to: Math.max(from, to),
+      options: answer.items.map((item) => ({
+        label: item.text,
+        displayLabel: item.label,
+        detail: [item.detail, item.note].filter(Boolean).join(' — ') || undefined,
         type: completionTypes[item.kind] || 'text',
       })),
-      validFor: /^[^\s";]*$/,
     };
   };
   const hover = hoverTooltip(async (view, pos) => {
@@ -146,8 +152,8 @@ export function createEditor(host, services, text) {
     const answer = await services.hover(line.number, pos - line.from + 1);
     if (!answer || !answer.text) return null;
     return {
-      pos: offsetAt(view.state.doc, answer.line, answer.utf16_column),
-      end: offsetAt(view.state.doc, answer.line, answer.end_utf16_column),
+      pos: offsetAt(view.state.doc, answer.line, answer.asBytes ? answer.column : answer.utf16_column),
+      end: offsetAt(view.state.doc, answer.line, answer.asBytes ? answer.end_column : answer.end_utf16_column),
       create() {
         const dom = document.createElement('div');
         dom.className = 'hover-tip';

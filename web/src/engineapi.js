@@ -44,15 +44,16 @@ export function engineOver(module) {
       result.annotated = annotated();
       return result;
     },
-    // Completion items at a 1-based line and UTF-16 column of the orders.
-    complete(bytes, game, line, column) {
+    // The completion at a 1-based line and column of the orders (UTF-16 code
+    // units, or bytes with `byteColumns`): {replace: SPAN, items}.
+    complete(bytes, game, line, column, byteColumns) {
       put(bytes);
-      return answer(module._vyrweb_complete(session, game, line, column)).items;
+      return answer(module._vyrweb_complete(session, game, line, column, byteColumns ? 1 : 0));
     },
-    // What to show on hovering a 1-based line and UTF-16 column, or null.
-    hover(bytes, game, line, column) {
+    // What to show on hovering a 1-based line and column, or null.
+    hover(bytes, game, line, column, byteColumns) {
       put(bytes);
-      return answer(module._vyrweb_hover(session, game, line, column)).hover;
+      return answer(module._vyrweb_hover(session, game, line, column, byteColumns ? 1 : 0)).hover;
     },
   };
 }

@@ -86,7 +86,7 @@ function renderOutline(entries) {
     const element = document.createElement('li');
     const button = document.createElement('button');
     button.type = 'button';
-    button.textContent = entry.name + (entry.detail ? ' — ' + entry.detail : '');
+    button.textContent = entry.name;
     button.addEventListener('click', () => jumpTo(editor, entry.line, entry.utf16_column || 1));
     element.append(button);
     if (entry.children && entry.children.length > 0) {
@@ -189,11 +189,19 @@ const services = {
     version++;
     if (live) check();
   },
+  // Completion and hover where the checker runs in the page (the server's API offers neither).
   complete(line, column) {
-    return client === null ? [] : client.complete(currentBytes(), game(), line, column).catch(() => []);
+    if (client === null || !live) return Promise.resolve(null);
+    const bytes = currentBytes();
+    const asBytes = orders.asBytes;
+    return client.complete(bytes, game(), line, column, asBytes).then((answer) => ({...answer, asBytes}), () => null);
   },
   hover(line, column) {
-    return client === null ? null : client.hover(currentBytes(), game(), line, column).catch(() => null);
+    if (client === null || !live) return Promise.resolve(null);
+    const bytes = currentBytes();
+    const asBytes = orders.asBytes;
+    return client.hover(bytes, game(), line, column, asBytes).then((answer) => answer && {...answer, asBytes},
+                                                                    () => null);
   },
 };
 

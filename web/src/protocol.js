@@ -6,20 +6,22 @@
 //   {id, kind: 'check', bytes, game, annotated}        -> {checked, reason, errors, warnings,
 //                                                          findings: [FINDING...], outline: [ENTRY...],
 //                                                          annotated: Uint8Array (empty unless asked)}
-//   {id, kind: 'complete', bytes, game, line, column}  -> [ITEM...]
-//   {id, kind: 'hover', bytes, game, line, column}     -> HOVER or null
+//   {id, kind: 'complete', bytes, game, line, column, asBytes}  -> {replace: SPAN, items: [ITEM...]}
+//   {id, kind: 'hover', bytes, game, line, column, asBytes}     -> HOVER or null
 //
 // as {id, value} or, when the engine refused, {id, error: 'why'}. `bytes` are
 // the orders (or the archive) as a Uint8Array; lines and columns are 1-based,
-// columns in UTF-16 code units of the line.
+// columns in UTF-16 code units of the line (bytes, with asBytes, for orders
+// kept as bytes).
 //
 //   FINDING  {line, column, end_column, char_column, end_char_column, utf16_column, end_utf16_column,
 //             severity: 'error'|'warning'|'note', code, table, message, suggestion (or null),
 //             fixes: [FIX...]}      (column, end_column: bytes; char_...: characters)
-//   FIX      {title, edits: [{line, utf16_column, end_utf16_column, text}...]}
-//   ENTRY    {name, detail, line, utf16_column, children: [ENTRY...]}   a SHIRE order and the orders under it
-//   ITEM     {label, detail, info, kind: 'command'|'keyword'|'name', from_column (optional)}
-//   HOVER    {text, line, utf16_column, end_utf16_column}
+//   FIX      {title, edits: [{line, column, end_column, utf16_column, end_utf16_column, text}...]}
+//   ENTRY    {name, line, column, utf16_column, children: [ENTRY...]}   a SHIRE order and the orders under it
+//   SPAN     {line, column, end_column, utf16_column, end_utf16_column}   (column, end_column: bytes)
+//   ITEM     {label, detail, kind: 'command'|'keyword'|'name'|'value', text, note}   text replaces the span
+//   HOVER    {text, line, column, end_column, utf16_column, end_utf16_column}
 
 // The page's side: one method per request, each answering a promise.
 export class EngineClient {
@@ -64,11 +66,11 @@ export class EngineClient {
   check(bytes, game, annotated) {
     return this.ask('check', {bytes, game, annotated: Boolean(annotated)});
   }
-  complete(bytes, game, line, column) {
-    return this.ask('complete', {bytes, game, line, column});
+  complete(bytes, game, line, column, asBytes) {
+    return this.ask('complete', {bytes, game, line, column, asBytes: Boolean(asBytes)});
   }
-  hover(bytes, game, line, column) {
-    return this.ask('hover', {bytes, game, line, column});
+  hover(bytes, game, line, column, asBytes) {
+    return this.ask('hover', {bytes, game, line, column, asBytes: Boolean(asBytes)});
   }
 }
 
@@ -80,8 +82,9 @@ export function serveRequests(scope, ready) {
     load: (engine, message) => engine.load(message.bytes),
     worlds: (engine) => engine.worlds(),
     check: (engine, message) => engine.check(message.bytes, message.game, message.annotated),
-    complete: (engine, message) => engine.complete(message.bytes, message.game, message.line, message.column),
-    hover: (engine, message) => engine.hover(message.bytes, message.game, message.line, message.column),
+    complete: (engine, message) =>
+      engine.complete(message.bytes, message.game, message.line, message.column, message.asBytes),
+    hover: (engine, message) => engine.hover(message.bytes, message.game, message.line, message.column, message.asBytes),
   };
   let queue = ready;
   scope.addEventListener('message', (event) => {

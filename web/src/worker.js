@@ -44,8 +44,10 @@ const guardedEngine = {
   }),
   worlds: () => guarded((current) => current.worlds()),
   check: (bytes, game, annotated) => guarded((current) => current.check(bytes, game, annotated)),
-  complete: (bytes, game, line, column) => guarded((current) => current.complete(bytes, game, line, column)),
-  hover: (bytes, game, line, column) => guarded((current) => current.hover(bytes, game, line, column)),
+  complete: (bytes, game, line, column, byteColumns) =>
+    guarded((current) => current.complete(bytes, game, line, column, byteColumns)),
+  hover: (bytes, game, line, column, byteColumns) =>
+    guarded((current) => current.hover(bytes, game, line, column, byteColumns)),
 };
 
 serveRequests(self, start().then(() => guardedEngine));
