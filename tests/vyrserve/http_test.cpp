@@ -65,6 +65,14 @@ class VyrserveHttp : public ::testing::Test {
 };
 SERVERPROCESS* VyrserveHttp::server_ = nullptr;
 
+// Every answer, found or not, carries these.
+const std::vector<std::pair<std::string, std::string>> kSecurityFields = {
+    {"x-content-type-options", "nosniff"},
+    {"referrer-policy", "no-referrer"},
+    {"x-frame-options", "DENY"},
+    {"cross-origin-resource-policy", "same-origin"},
+};
+
 TEST_F(VyrserveHttp, ServesThePageItsPartsAndNothingElse) {
   struct CASE {
     std::string path;
@@ -102,6 +110,7 @@ TEST_F(VyrserveHttp, ServesThePageItsPartsAndNothingElse) {
     EXPECT_NE(answer.headers["content-security-policy"].find("script-src 'self'"), std::string::npos);
     EXPECT_EQ(answer.headers["content-security-policy"].find("unsafe-inline"), std::string::npos);
     EXPECT_EQ(answer.headers.count("set-cookie"), 0u);
+    for (const auto& [field, value] : kSecurityFields) EXPECT_EQ(answer.headers[field], value) << field;
   }
 }
 
@@ -253,6 +262,9 @@ TEST_F(VyrserveHttp, RefusesMalformedRequestsWithAReason) {
     std::string reason;
   };
   const std::string deep = std::string(40, '[') + std::string(40, ']');
+  const auto nested = [](int levels) {  // arrays inside the request's object
+    return "{\"orders\": \"x\", \"game\": 1, \"deep\": " + std::string(levels, '[') + std::string(levels, ']') + "}";
+  };
   const std::vector<CASE> cases = {
       {"", 400, "malformed JSON"},
       {"{\"orders\": \"BANISH 3\", \"game\": 1", 400, "malformed JSON at byte"},
@@ -269,6 +281,9 @@ TEST_F(VyrserveHttp, RefusesMalformedRequestsWithAReason) {
       {"{\"orders\": \"\xC3(\", \"game\": 1}", 400, "malformed JSON"},
       {"{\"orders\": \"\\ud800\", \"game\": 1}", 400, "malformed JSON"},
       {"{\"orders\": \"x\", \"game\": 1, \"deep\": " + deep + "}", 400, "nested too deeply"},
+      {nested(16), 200, "\"errors\":"},
+      {nested(17), 400, "nested too deeply"},
+      {"{\"orders\": \"I1=Y\", \"game\": 1, \"encoding\": \"base64\"}", 400, "not base64"},
       {"{\"orders\": \"\", \"game\": 1}", 200, "\"errors\":"},
       {"{\"game\": 3, \"extra\": [1, {}], \"orders\": \"BANISH 3\"}", 200, "\"errors\":1"},
   };
