@@ -84,6 +84,7 @@ TEST_F(VyrserveHttp, ServesThePageItsPartsAndNothingElse) {
       {"/", 200, "text/html", "<textarea id=\"orders\""},
       {"/page.js", 200, "text/javascript", "/api/check"},
       {"/page.css", 200, "text/css", "mark.error"},
+      {"/%70age.css", 200, "text/css", "mark.error"},
       {"/codes", 200, "text/html", "<h1"},
       {"/healthz", 200, "text/plain", "ok"},
       {"/api/worlds", 200, "application/json",
@@ -119,8 +120,11 @@ TEST_F(VyrserveHttp, RefusesOtherMethods) {
     std::string request;
     int status;
     std::string allow;
+    int then = 0;  // the status of a GET /healthz after it on the same connection, when not 0
   };
+  const std::string healthz = "GET /healthz HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
   const std::vector<CASE> cases = {
+      {"PUT / HTTP/1.1\r\nHost: x\r\nContent-Length: 0\r\n\r\n" + healthz, 405, "", 200},
       {"GET /api/check HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n", 405, "POST"},
       {"PUT / HTTP/1.1\r\nHost: x\r\nContent-Length: 0\r\nConnection: close\r\n\r\n", 405, "GET, HEAD"},
       {"DELETE /api/worlds HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n", 405, "GET, HEAD"},
@@ -132,7 +136,15 @@ TEST_F(VyrserveHttp, RefusesOtherMethods) {
     RAWANSWER answer;
     const int socket = connectTo(port());
     ASSERT_TRUE(sendAll(socket, c.request));
-    if (c.request.starts_with("HEAD")) {  // no body follows the head
+    bool closed = false;
+    const std::string both = c.then != 0 ? readToClose(socket, closed) : std::string();
+    if (c.then != 0) {
+      answer.status = std::atoi(both.substr(9, 3).c_str());
+      const std::size_t second = both.find("HTTP/1.1 ", 1);
+      ASSERT_NE(second, std::string::npos) << both;
+      EXPECT_EQ(both.substr(second, 12), "HTTP/1.1 " + std::to_string(c.then)) << both;
+      EXPECT_EQ(both.find("\r\nAllow:", second), std::string::npos) << "nothing of the answer before is left";
+    } else if (c.request.starts_with("HEAD")) {  // no body follows the head
       char piece[4096];
       const ssize_t got = ::recv(socket, piece, sizeof piece, 0);
       answer.status = got > 12 ? std::atoi(std::string(piece + 9, 3).c_str()) : 0;
