@@ -288,6 +288,8 @@ TEST_F(VyrserveHttp, RefusesMalformedRequestsWithAReason) {
       {"{\"orders\": \"x\", \"game\": \"1\"}", 400, "'game' must be a whole number"},
       {"{\"orders\": \"x\", \"game\": 1.5}", 400, "'game' must be a whole number"},
       {"{\"orders\": \"x\", \"game\": 99999999999}", 400, "'game' must be a whole number"},
+      {"{\"orders\": \"x\", \"game\": 2147483647}", 200, "\"errors\":1"},
+      {"{\"orders\": \"x\", \"game\": 2147483648}", 400, "'game' must be a whole number"},
       {"{\"orders\": \"x\", \"game\": 1, \"encoding\": \"rot13\"}", 400, "'encoding'"},
       {"{\"orders\": \"QkFO!\", \"game\": 1, \"encoding\": \"base64\"}", 400, "not base64"},
       {"{\"orders\": \"\xC3(\", \"game\": 1}", 400, "malformed JSON"},
