@@ -1,6 +1,7 @@
 // vyrserve on game data it cannot serve: status 1 and one line on standard
 // error naming the data and the reason, before it listens; it never prompts,
-// never aborts, never writes to standard output.
+// never aborts, never writes to standard output. An order that reaches a
+// fault of the command table fails only its own request, with 500.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,8 +12,11 @@
 #include <fstream>
 #include <string>
 
+#include <nlohmann/json.hpp>
+
 #include "support/faultsets.h"
 #include "support/wholefile.h"
+#include "vyrserve/serverprocess.h"
 
 namespace vyr {
 namespace {
@@ -39,6 +43,27 @@ TEST(VyrserveFaults, EachDataFaultStopsTheStartWithOneLine) {
     EXPECT_NE(err.find(set.reason), std::string::npos) << err;
   }
   fs::remove_all(scratch);
+}
+
+TEST(VyrserveFaults, AnOrderReachingATableFaultFailsOnlyItsOwnRequest) {
+  test::SERVERPROCESS server({"--data", std::string(VYR_TEST_DATA_DIR) + "/e2e/data/badkind"});
+  const auto check = [&](const std::string& orders) {
+    return test::post(server.port(), "/api/check", nlohmann::json{{"orders", orders}, {"game", 1}}.dump());
+  };
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    test::RAWANSWER failed = check("SHIRE 1,1\nFLY 3\nBROKEN 3,3\nFLY 4\n");
+    EXPECT_EQ(failed.status, 500);
+    EXPECT_EQ(failed.headers["content-type"], "application/json; charset=utf-8");
+    const nlohmann::json error = nlohmann::json::parse(failed.body, nullptr, false);
+    ASSERT_TRUE(error.is_object()) << failed.body;
+    EXPECT_EQ(error.size(), 2U) << failed.body;  // the format and the reason, no findings
+    EXPECT_EQ(error.value("error", "").rfind("the check could not be completed: ", 0), 0U) << failed.body;
+    const test::RAWANSWER fine = check("SHIRE 1,1\nFLY 3\n");
+    EXPECT_EQ(fine.status, 200) << fine.body;
+    EXPECT_NE(fine.body.find("\"errors\":"), std::string::npos) << fine.body;
+  }
+  EXPECT_EQ(test::get(server.port(), "/healthz").status, 200);
 }
 
 }  // namespace

@@ -65,6 +65,14 @@ class VyrserveHttp : public ::testing::Test {
 };
 SERVERPROCESS* VyrserveHttp::server_ = nullptr;
 
+// Every answer, found or not, carries these.
+const std::vector<std::pair<std::string, std::string>> kSecurityFields = {
+    {"x-content-type-options", "nosniff"},
+    {"referrer-policy", "no-referrer"},
+    {"x-frame-options", "DENY"},
+    {"cross-origin-resource-policy", "same-origin"},
+};
+
 TEST_F(VyrserveHttp, ServesThePageItsPartsAndNothingElse) {
   struct CASE {
     std::string path;
@@ -76,6 +84,7 @@ TEST_F(VyrserveHttp, ServesThePageItsPartsAndNothingElse) {
       {"/", 200, "text/html", "<textarea id=\"orders\""},
       {"/page.js", 200, "text/javascript", "/api/check"},
       {"/page.css", 200, "text/css", "mark.error"},
+      {"/%70age.css", 200, "text/css", "mark.error"},
       {"/codes", 200, "text/html", "<h1"},
       {"/healthz", 200, "text/plain", "ok"},
       {"/api/worlds", 200, "application/json",
@@ -102,6 +111,7 @@ TEST_F(VyrserveHttp, ServesThePageItsPartsAndNothingElse) {
     EXPECT_NE(answer.headers["content-security-policy"].find("script-src 'self'"), std::string::npos);
     EXPECT_EQ(answer.headers["content-security-policy"].find("unsafe-inline"), std::string::npos);
     EXPECT_EQ(answer.headers.count("set-cookie"), 0u);
+    for (const auto& [field, value] : kSecurityFields) EXPECT_EQ(answer.headers[field], value) << field;
   }
 }
 
@@ -110,8 +120,11 @@ TEST_F(VyrserveHttp, RefusesOtherMethods) {
     std::string request;
     int status;
     std::string allow;
+    int then = 0;  // the status of a GET /healthz after it on the same connection, when not 0
   };
+  const std::string healthz = "GET /healthz HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
   const std::vector<CASE> cases = {
+      {"PUT / HTTP/1.1\r\nHost: x\r\nContent-Length: 0\r\n\r\n" + healthz, 405, "", 200},
       {"GET /api/check HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n", 405, "POST"},
       {"PUT / HTTP/1.1\r\nHost: x\r\nContent-Length: 0\r\nConnection: close\r\n\r\n", 405, "GET, HEAD"},
       {"DELETE /api/worlds HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n", 405, "GET, HEAD"},
@@ -123,7 +136,15 @@ TEST_F(VyrserveHttp, RefusesOtherMethods) {
     RAWANSWER answer;
     const int socket = connectTo(port());
     ASSERT_TRUE(sendAll(socket, c.request));
-    if (c.request.starts_with("HEAD")) {  // no body follows the head
+    bool closed = false;
+    const std::string both = c.then != 0 ? readToClose(socket, closed) : std::string();
+    if (c.then != 0) {
+      answer.status = std::atoi(both.substr(9, 3).c_str());
+      const std::size_t second = both.find("HTTP/1.1 ", 1);
+      ASSERT_NE(second, std::string::npos) << both;
+      EXPECT_EQ(both.substr(second, 12), "HTTP/1.1 " + std::to_string(c.then)) << both;
+      EXPECT_EQ(both.find("\r\nAllow:", second), std::string::npos) << "nothing of the answer before is left";
+    } else if (c.request.starts_with("HEAD")) {  // no body follows the head
       char piece[4096];
       const ssize_t got = ::recv(socket, piece, sizeof piece, 0);
       answer.status = got > 12 ? std::atoi(std::string(piece + 9, 3).c_str()) : 0;
@@ -253,6 +274,9 @@ TEST_F(VyrserveHttp, RefusesMalformedRequestsWithAReason) {
     std::string reason;
   };
   const std::string deep = std::string(40, '[') + std::string(40, ']');
+  const auto nested = [](int levels) {  // arrays inside the request's object
+    return "{\"orders\": \"x\", \"game\": 1, \"deep\": " + std::string(levels, '[') + std::string(levels, ']') + "}";
+  };
   const std::vector<CASE> cases = {
       {"", 400, "malformed JSON"},
       {"{\"orders\": \"BANISH 3\", \"game\": 1", 400, "malformed JSON at byte"},
@@ -264,11 +288,16 @@ TEST_F(VyrserveHttp, RefusesMalformedRequestsWithAReason) {
       {"{\"orders\": \"x\", \"game\": \"1\"}", 400, "'game' must be a whole number"},
       {"{\"orders\": \"x\", \"game\": 1.5}", 400, "'game' must be a whole number"},
       {"{\"orders\": \"x\", \"game\": 99999999999}", 400, "'game' must be a whole number"},
+      {"{\"orders\": \"x\", \"game\": 2147483647}", 200, "\"errors\":1"},
+      {"{\"orders\": \"x\", \"game\": 2147483648}", 400, "'game' must be a whole number"},
       {"{\"orders\": \"x\", \"game\": 1, \"encoding\": \"rot13\"}", 400, "'encoding'"},
       {"{\"orders\": \"QkFO!\", \"game\": 1, \"encoding\": \"base64\"}", 400, "not base64"},
       {"{\"orders\": \"\xC3(\", \"game\": 1}", 400, "malformed JSON"},
       {"{\"orders\": \"\\ud800\", \"game\": 1}", 400, "malformed JSON"},
       {"{\"orders\": \"x\", \"game\": 1, \"deep\": " + deep + "}", 400, "nested too deeply"},
+      {nested(16), 200, "\"errors\":"},
+      {nested(17), 400, "nested too deeply"},
+      {"{\"orders\": \"I1=Y\", \"game\": 1, \"encoding\": \"base64\"}", 400, "not base64"},
       {"{\"orders\": \"\", \"game\": 1}", 200, "\"errors\":"},
       {"{\"game\": 3, \"extra\": [1, {}], \"orders\": \"BANISH 3\"}", 200, "\"errors\":1"},
   };
