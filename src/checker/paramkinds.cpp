@@ -162,6 +162,8 @@ constexpr std::array<std::string_view, 15> kMagicWords = {
 constexpr std::array<std::string_view, 3> kExploreModes = {"NORMAL", "CAUTIOUS", "BOLD"};
 constexpr std::array<std::string_view, 9> kTaxCodes = {"NONE", "N",      "LOW", "L", "HIGH",
                                                                "H",    "MEDIUM", "MED", "M"};
+// What parseYesNo accepts.
+constexpr std::array<std::string_view, 4> kYesNoWords = {"YES", "NO", "Y", "N"};
 
 // 1 when the text holds a valid location (region 1..16000, shire 1..5).
 bool isLocation(std::string_view text) {
@@ -366,6 +368,23 @@ void SYNTAX::spliceSpell(int spellKey, SLOTWALK& walk) {
 }
 
 std::span<const PARAMKIND> parameterKinds() { return kParamKinds; }
+
+std::span<const std::string_view> closedWordsOf(const PARAMKIND& kind) {
+  std::size_t index = 0;
+  while (index < kParamKinds.size() && &kParamKinds[index] != &kind) ++index;
+  switch (index < kParamKinds.size() ? static_cast<Kind>(index) : Kind::kLoc) {
+    case Kind::kMagic:
+      return kMagicWords;
+    case Kind::kExploreMode:
+      return kExploreModes;
+    case Kind::kTax:
+      return kTaxCodes;
+    case Kind::kYesNo:
+      return kYesNoWords;
+    default:
+      return {};
+  }
+}
 
 const PARAMKIND* findParameterKind(std::string_view name) {
   const int index = kindIndex(name);
