@@ -164,6 +164,8 @@ constexpr std::array<std::string_view, 9> kTaxCodes = {"NONE", "N",      "LOW", 
                                                                "H",    "MEDIUM", "MED", "M"};
 // What parseYesNo accepts.
 constexpr std::array<std::string_view, 4> kYesNoWords = {"YES", "NO", "Y", "N"};
+// The word a "gloc" field may hold in place of a location.
+constexpr std::array<std::string_view, 1> kGroundWord = {"GROUND"};
 
 // 1 when the text holds a valid location (region 1..16000, shire 1..5).
 bool isLocation(std::string_view text) {
@@ -276,7 +278,7 @@ void SYNTAX::validateParameter(const FIELDPARSER& parser, int found, int kindAt,
 
   switch (kind) {
     case Kind::kGloc: {
-      if (compareNoCase(text, "GROUND") == 0) {
+      if (compareNoCase(text, kGroundWord[0]) == 0) {
         walk.ground = true;
         return;
       }
@@ -381,6 +383,8 @@ std::span<const std::string_view> closedWordsOf(const PARAMKIND& kind) {
       return kTaxCodes;
     case Kind::kYesNo:
       return kYesNoWords;
+    case Kind::kGloc:
+      return kGroundWord;
     default:
       return {};
   }

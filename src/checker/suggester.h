@@ -3,7 +3,7 @@
 // that no data table entry visible in the game's world carries (code
 // unknown-name, with the table of the slot's kind) and a field that is none
 // of the fixed words of its slot's kind (a kind of magic, an explore mode, a
-// tax code, yes or no). The hint is chosen by the
+// tax code, yes or no, GROUND). The hint is chosen by the
 // finding's code and table, never by its wording; the annotated copy never
 // carries it.
 //

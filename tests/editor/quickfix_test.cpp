@@ -196,6 +196,7 @@ TEST_F(QuickFix, ReplacesTheFaultyWordOnly) {
       {"SHIRE 12,3\nEXPLORE Cautios\n", 2, "EXPLORE CAUTIOUS"},
       {"TAX Hihg\n", 1, "TAX HIGH"},
       {"ALLY 17 Yse\n", 1, "ALLY 17 YES"},
+      {"SHIRE 12,3\nLAND 3 GRUOND\n", 2, "LAND 3 GROUND"},
       {"SHIRE 12,3\n@ TRAIN TROPS 25 Archers\n", 2, "@ TRAIN TROOPS 25 Archers"},
   };
   for (const Case& c : cases) {
