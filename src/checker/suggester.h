@@ -3,9 +3,8 @@
 // that no data table entry visible in the game's world carries (code
 // unknown-name, with the table of the slot's kind) and a field that is none
 // of the fixed words of its slot's kind (a kind of magic, an explore mode, a
-// tax code, yes or no, GROUND). The hint is chosen by the
-// finding's code and table, never by its wording; the annotated copy never
-// carries it.
+// tax code, yes or no, GROUND). The hint is chosen by the finding's code and
+// kind, never by its wording; the annotated copy never carries it.
 //
 // SUGGESTER copies the candidate names once, from the loaded command table and
 // game data; it owns those copies and reads nothing else afterwards.
