@@ -61,6 +61,14 @@ void SYNTAX::report(const FIELDPARSER& parser, int field, std::string_view messa
   }
   if (sink_ != nullptr) {
     CHECKREPORT found = fieldReport(parser, field, message, code);
+    if (field == 1) {
+      // The check line stands at field 1, but the finding is about the
+      // command: without the '@' marker, glued or apart.
+      const ORDERCOMMAND order = orderCommand(parser);
+      found.position = parser.fieldPosition(order.field);
+      found.end = parser.fieldEnd(order.field);
+      if (order.field == 1 && parser.field(1).starts_with('@') && found.position >= 0) ++found.position;
+    }
     if (!subject.empty()) found.subject = subject;
     found.isWarning = isWarning;
     found.kind = kind;

@@ -162,6 +162,10 @@ constexpr std::array<std::string_view, 15> kMagicWords = {
 constexpr std::array<std::string_view, 3> kExploreModes = {"NORMAL", "CAUTIOUS", "BOLD"};
 constexpr std::array<std::string_view, 9> kTaxCodes = {"NONE", "N",      "LOW", "L", "HIGH",
                                                                "H",    "MEDIUM", "MED", "M"};
+// What parseYesNo accepts.
+constexpr std::array<std::string_view, 4> kYesNoWords = {"YES", "NO", "Y", "N"};
+// The word a "gloc" field may hold in place of a location.
+constexpr std::array<std::string_view, 1> kGroundWord = {"GROUND"};
 
 // 1 when the text holds a valid location (region 1..16000, shire 1..5).
 bool isLocation(std::string_view text) {
@@ -274,7 +278,7 @@ void SYNTAX::validateParameter(const FIELDPARSER& parser, int found, int kindAt,
 
   switch (kind) {
     case Kind::kGloc: {
-      if (compareNoCase(text, "GROUND") == 0) {
+      if (compareNoCase(text, kGroundWord[0]) == 0) {
         walk.ground = true;
         return;
       }
@@ -367,9 +371,10 @@ void SYNTAX::spliceSpell(int spellKey, SLOTWALK& walk) {
 
 std::span<const PARAMKIND> parameterKinds() { return kParamKinds; }
 
-std::span<const std::string_view> closedListMembers(const PARAMKIND& kind) {
-  static constexpr std::array<std::string_view, 4> kYesNoWords = {"YES", "NO", "Y", "N"};
-  switch (static_cast<Kind>(&kind - kParamKinds.data())) {
+std::span<const std::string_view> closedWordsOf(const PARAMKIND& kind) {
+  std::size_t index = 0;
+  while (index < kParamKinds.size() && &kParamKinds[index] != &kind) ++index;
+  switch (index < kParamKinds.size() ? static_cast<Kind>(index) : Kind::kLoc) {
     case Kind::kMagic:
       return kMagicWords;
     case Kind::kExploreMode:
@@ -378,6 +383,8 @@ std::span<const std::string_view> closedListMembers(const PARAMKIND& kind) {
       return kTaxCodes;
     case Kind::kYesNo:
       return kYesNoWords;
+    case Kind::kGloc:
+      return kGroundWord;
     default:
       return {};
   }

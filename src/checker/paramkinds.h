@@ -27,8 +27,9 @@ struct PARAMKIND {
 std::span<const PARAMKIND> parameterKinds();
 // The kind with this exact name, or null.
 const PARAMKIND* findParameterKind(std::string_view name);
-// The words a field of a closed-list kind may hold (magic, exploremode, tax,
-// y/n), as the check accepts them ignoring case; empty for any other kind.
-std::span<const std::string_view> closedListMembers(const PARAMKIND& kind);
+// The fixed words a field of `kind` may hold (letter case ignored), in the
+// order the check tries them: all it may hold for magic, exploremode, tax and
+// y/n, GROUND besides a location for gloc; empty for every other kind.
+std::span<const std::string_view> closedWordsOf(const PARAMKIND& kind);
 
 }  // namespace vyr

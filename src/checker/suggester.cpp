@@ -28,6 +28,12 @@ SUGGESTER::SUGGESTER(int world) : world_(world) {
       if (words.size() >= 2) addOnce(commands_, seen, words[1]);
     }
   }
+  for (const PARAMKIND& kind : parameterKinds()) {
+    const std::span<const std::string_view> words = closedWordsOf(kind);
+    if (words.empty()) continue;
+    TABLENAMES& names = closedLists_.emplace_back(TABLENAMES{&kind, {}});
+    for (const std::string_view word : words) names.names.add(word);
+  }
   const SYNWORLDS* data = SYNTAX::gameData();
   if (data == nullptr) return;
   for (const PARAMKIND& kind : parameterKinds()) {
@@ -45,7 +51,13 @@ SUGGESTER::SUGGESTER(int world) : world_(world) {
 
 std::string SUGGESTER::suggest(FINDINGCODE code, const PARAMKIND* kind, std::string_view typed) const {
   if (code == FINDINGCODE::kUnknownCommand) return nearestOf(typed, commands_);
-  if (code != FINDINGCODE::kUnknownName || kind == nullptr) return {};
+  if (kind == nullptr) return {};
+  if (code != FINDINGCODE::kUnknownName) {
+    for (const TABLENAMES& list : closedLists_) {
+      if (list.kind == kind) return nearestOf(typed, list.names);
+    }
+    return {};
+  }
   for (const TABLENAMES& table : tables_) {
     if (table.kind->table == kind->table) return nearestOf(typed, table.names);
   }

@@ -85,7 +85,7 @@ void addSlot(ITEMS& items, std::string_view slot, const COMMANDTABLE::Words& var
   }
   const PARAMKIND* kind = findParameterKind(slot);
   if (kind == nullptr) return;
-  for (const std::string_view member : closedListMembers(*kind))
+  for (const std::string_view member : closedWordsOf(*kind))
     items.add(member, COMPLETIONKIND::kValue, std::string(kind->name) + ": " + std::string(kind->meaning));
   if (kind->table == nullptr) return;
   for (const SYNDATOBJ* entry : SYNTAX::gameData()->tableOf(kind->table).entries()) {

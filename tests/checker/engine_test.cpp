@@ -78,9 +78,12 @@ TEST_F(Engine, FindingsAreSpansOfTheLineAsWritten) {
       {"a quoted field spans its quotes",
        "RECRUIT 5 \"Pike men\"",
        {{"unknown-name", 11, 21, 11, 21, 11, 21, "unit"}}},
-      {"unknown command behind a lone '@'",
+      {"unknown command behind a lone '@': the command, not the marker",
        "@ RECRUT 5 Archers",
-       {{"unknown-command", 1, 2, 1, 2, 1, 2, ""}}},
+       {{"unknown-command", 3, 9, 3, 9, 3, 9, ""}}},
+      {"unknown command with a glued '@': the command without it",
+       "@RECRUT 5 Archers",
+       {{"unknown-command", 2, 8, 2, 8, 2, 8, ""}}},
   };
   for (const Case& c : cases) EXPECT_EQ(placesOf(c.line), c.places) << c.what;
 }

@@ -74,12 +74,12 @@ void expectKindServed(const std::string& head, std::string_view slot) {
   }
   const PARAMKIND* kind = findParameterKind(slot);
   ASSERT_NE(kind, nullptr);
-  for (const std::string_view member : closedListMembers(*kind)) EXPECT_TRUE(offers(labels, member)) << member;
+  for (const std::string_view member : closedWordsOf(*kind)) EXPECT_TRUE(offers(labels, member)) << member;
   const int world = SYNTAX::gameData()->worldOfGame(kGame);
   if (kind->table != nullptr) {
     for (const SYNDATOBJ* entry : SYNTAX::gameData()->tableOf(kind->table).entries())
       EXPECT_EQ(offers(labels, entry->name()), entry->visibleIn(world) != 0) << entry->name();
-  } else if (closedListMembers(*kind).empty()) {
+  } else if (closedWordsOf(*kind).empty()) {
     EXPECT_TRUE(labels.empty()) << labels.front();
   }
   const std::string sample = samples().find(slot)->second;

@@ -506,6 +506,47 @@ TEST(VyrlsProtocol, AQuickFixReplacesTheFieldByTheSuggestion) {
   EXPECT_EQ(client.response(3)["result"], json::array());
 }
 
+// The fix's range is the faulty word alone: an '@' marker stays, and the
+// fixed lists get their hints as the data's names do.
+TEST(VyrlsProtocol, AQuickFixReplacesOnlyTheFaultyWord) {
+  struct CASE {
+    std::string line;
+    int start;
+    int end;
+    std::string newText;
+  };
+  const CASE cases[] = {
+      {"@RECRUT 5 Scouts", 1, 7, "RECRUIT"},
+      {"@ RECRUT 5 Scouts", 2, 8, "RECRUIT"},
+      {"EXPLORE Cautios", 8, 15, "CAUTIOUS"},
+      {"STUDY Fyre", 6, 10, "Fire"},
+  };
+  LSPCLIENT client;
+  client.start();
+  int id = 1;
+  for (const CASE& c : cases) {
+    SCOPED_TRACE(c.line);
+    const std::string uri = "file:///tmp/fix" + std::to_string(id) + ".txt";
+    client.open(uri, "SHIRE 12,3\n" + c.line + "\n");
+    json diagnostics = json::array();
+    for (const json& diagnostic : diagnosticsOf(client.diagnostics(uri, 1))) {
+      if (diagnostic.contains("data")) diagnostics.push_back(diagnostic);
+    }
+    ASSERT_EQ(diagnostics.size(), 1u) << diagnostics.dump();
+    client.request(++id, "textDocument/codeAction",
+                   {{"textDocument", {{"uri", uri}}},
+                    {"range", diagnostics[0]["range"]},
+                    {"context", {{"diagnostics", diagnostics}}}});
+    const json actions = client.response(id)["result"];
+    ASSERT_EQ(actions.size(), 1u) << actions.dump();
+    const json edit = actions[0]["edit"]["changes"][uri][0];
+    EXPECT_EQ(edit["newText"], c.newText);
+    EXPECT_EQ(edit["range"]["start"], json({{"line", 1}, {"character", c.start}}));
+    EXPECT_EQ(edit["range"]["end"], json({{"line", 1}, {"character", c.end}}));
+  }
+}
+
+
 // "line:name[selection start-end](range end line){children}" of symbols:
 // the shape, the places and the compactness (no empty children, no detail).
 std::string symbolShape(const json& symbols) {
