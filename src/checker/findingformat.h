@@ -22,7 +22,7 @@
 #include <string>
 #include <string_view>
 
-#include "checker/orderscheck.h"
+#include "checker/finding.h"
 
 namespace vyr {
 
