@@ -1,6 +1,6 @@
 #include "editor/outline.h"
 
-#include "checker/engine.h"
+#include "engine/engine.h"
 #include "text/utils.h"
 
 namespace vyr {

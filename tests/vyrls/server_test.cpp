@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "checker/engine.h"
+#include "engine/engine.h"
 
 namespace vyr {
 namespace {

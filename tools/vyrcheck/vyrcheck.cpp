@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "checker/archivepath.h"
-#include "checker/engine.h"
+#include "engine/engine.h"
 #include "checker/gamenumber.h"
 #include "text/newfile.h"
 #include "text/optionvalue.h"

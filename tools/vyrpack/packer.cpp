@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "archive/files.h"
-#include "checker/datacheck.h"
+#include "datacheck/datacheck.h"
 #include "gamedata/synworlds.h"
 #include "text/utils.h"
 

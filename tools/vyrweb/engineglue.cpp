@@ -31,8 +31,8 @@
 #include <string>
 #include <string_view>
 
-#include "checker/engine.h"
-#include "checker/findingformat.h"
+#include "engine/engine.h"
+#include "findings/findingformat.h"
 #include "checker/syntax.h"
 #include "gamedata/synworlds.h"
 
