@@ -9,7 +9,6 @@
 #include "checker/paramkinds.h"
 #include "checker/syntax.h"
 #include "text/editdistance.h"
-#include "text/utils.h"
 
 namespace vyr {
 

@@ -13,7 +13,7 @@
 #include "archive/files.h"
 #include "datacheck/tablecheck.h"
 #include "gamedata/synworlds.h"
-#include "text/utils.h"
+#include "text/paths.h"
 
 namespace vyr {
 

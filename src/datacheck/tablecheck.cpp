@@ -10,8 +10,9 @@
 
 #include "checker/orderplace.h"
 #include "checker/paramkinds.h"
+#include "text/charclass.h"
 #include "text/fieldparser.h"
-#include "text/utils.h"
+#include "text/words.h"
 
 namespace vyr {
 

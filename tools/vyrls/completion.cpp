@@ -4,7 +4,6 @@
 #include "checker/paramkinds.h"
 #include "checker/syntax.h"
 #include "gamedata/synworlds.h"
-#include "text/utils.h"
 #include "vyrls/diagnostics.h"
 #include "vyrls/features.h"
 #include "editor/lineplace.h"

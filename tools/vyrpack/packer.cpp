@@ -13,7 +13,8 @@
 #include "archive/files.h"
 #include "datacheck/datacheck.h"
 #include "gamedata/synworlds.h"
-#include "text/utils.h"
+#include "text/paths.h"
+#include "text/words.h"
 
 namespace vyrpack {
 
