@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "checker/engine.h"
+#include "engine/engine.h"
 #include "gamedata/synworlds.h"
 
 namespace {

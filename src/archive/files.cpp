@@ -7,7 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "text/utils.h"
+#include "text/fatal.h"
+#include "text/words.h"
 
 namespace vyr {
 

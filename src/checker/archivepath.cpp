@@ -4,7 +4,7 @@
 
 #include <climits>
 
-#include "text/utils.h"
+#include "text/paths.h"
 
 namespace vyr {
 

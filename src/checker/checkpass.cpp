@@ -7,7 +7,7 @@
 #include "checker/orderlines.h"
 #include "checker/syntax.h"
 #include "gamedata/synworlds.h"
-#include "text/utils.h"
+#include "text/charclass.h"
 
 namespace vyr {
 

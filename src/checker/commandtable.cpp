@@ -4,8 +4,8 @@
 
 #include "checker/orderplace.h"
 #include "checker/paramkinds.h"
+#include "text/charclass.h"
 #include "text/upperkey.h"
-#include "text/utils.h"
 
 namespace vyr {
 

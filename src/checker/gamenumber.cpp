@@ -1,6 +1,6 @@
 #include "checker/gamenumber.h"
 
-#include "text/utils.h"
+#include "text/numbers.h"
 
 namespace vyr {
 

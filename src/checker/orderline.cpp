@@ -10,7 +10,6 @@
 #include "checker/syntax.h"
 #include "gamedata/synworlds.h"
 #include "text/editdistance.h"
-#include "text/utils.h"
 
 namespace vyr {
 

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "checker/ordersfile.h"
-#include "text/utils.h"
+#include "text/charclass.h"
 
 namespace vyr {
 

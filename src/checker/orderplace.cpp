@@ -6,7 +6,7 @@
 #include "checker/ordersfile.h"
 #include "checker/syntax.h"
 #include "text/buffer.h"
-#include "text/utils.h"
+#include "text/charclass.h"
 
 namespace vyr {
 

@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "checker/finding.h"
+#include "findings/finding.h"
 #include "checker/lineorigin.h"
 #include "checker/orderlines.h"
 #include "checker/syntax.h"

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "text/charclass.h"
 #include "text/newfile.h"
-#include "text/utils.h"
 
 namespace vyr {
 namespace {

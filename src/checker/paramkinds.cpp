@@ -12,7 +12,9 @@
 #include "checker/commandtable.h"
 #include "checker/syntax.h"
 #include "gamedata/synworlds.h"
-#include "text/utils.h"
+#include "text/fatal.h"
+#include "text/numbers.h"
+#include "text/words.h"
 
 namespace vyr {
 

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "checker/findingcode.h"
+#include "findings/findingcode.h"
 
 namespace vyr {
 

@@ -10,7 +10,7 @@
 #include "checker/commandtable.h"
 #include "checker/orderlines.h"
 #include "gamedata/synworlds.h"
-#include "text/utils.h"
+#include "text/fatal.h"
 
 namespace vyr {
 

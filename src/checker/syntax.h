@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "checker/findingcode.h"
+#include "findings/findingcode.h"
 #include "checker/lineorigin.h"
 #include "gamedata/location.h"
 #include "text/buffer.h"

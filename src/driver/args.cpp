@@ -1,7 +1,9 @@
 // The process-wide argument store.
 #include "driver/args.h"
 
-#include "text/utils.h"
+#include "text/fatal.h"
+#include "text/numbers.h"
+#include "text/words.h"
 
 namespace vyr {
 

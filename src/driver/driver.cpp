@@ -11,7 +11,7 @@
 #include "checker/ordersfile.h"
 #include "driver/args.h"
 #include "text/newfile.h"
-#include "text/utils.h"
+#include "text/paths.h"
 
 namespace vyr {
 namespace {

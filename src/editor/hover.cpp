@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "checker/engine.h"
+#include "engine/engine.h"
 #include "checker/orderplace.h"
 #include "checker/paramkinds.h"
 #include "checker/syntax.h"

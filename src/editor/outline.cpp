@@ -1,7 +1,7 @@
 #include "editor/outline.h"
 
-#include "checker/engine.h"
-#include "text/utils.h"
+#include "engine/engine.h"
+#include "text/words.h"
 
 namespace vyr {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "checker/finding.h"
+#include "findings/finding.h"
 
 namespace vyr {
 

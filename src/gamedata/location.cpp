@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "text/charclass.h"
 #include "text/console.h"
+#include "text/fatal.h"
 #include "text/fieldparser.h"
-#include "text/utils.h"
+#include "text/numbers.h"
 
 namespace vyr {
 

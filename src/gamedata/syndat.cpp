@@ -9,8 +9,9 @@
 
 #include "archive/files.h"
 #include "text/buffer.h"
+#include "text/charclass.h"
+#include "text/fatal.h"
 #include "text/fieldparser.h"
-#include "text/utils.h"
 
 namespace vyr {
 

@@ -7,8 +7,10 @@
 
 #include "archive/files.h"
 #include "text/buffer.h"
+#include "text/fatal.h"
 #include "text/fieldparser.h"
-#include "text/utils.h"
+#include "text/paths.h"
+#include "text/words.h"
 
 namespace vyr {
 

@@ -8,8 +8,10 @@
 #include <unordered_set>
 
 #include "containers/blockpool.h"
+#include "text/charclass.h"
+#include "text/fatal.h"
 #include "text/fieldparser.h"
-#include "text/utils.h"
+#include "text/words.h"
 
 namespace vyr {
 

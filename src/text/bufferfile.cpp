@@ -8,7 +8,8 @@
 #include <string_view>
 
 #include "text/buffer.h"
-#include "text/utils.h"
+#include "text/charclass.h"
+#include "text/fatal.h"
 
 namespace vyr {
 

@@ -6,7 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "text/utils.h"
+#include "text/fatal.h"
+#include "text/numbers.h"
 
 namespace vyr {
 

@@ -5,7 +5,8 @@
 #include <cstring>
 
 #include "text/bytescan.h"
-#include "text/utils.h"
+#include "text/charclass.h"
+#include "text/numbers.h"
 
 namespace vyr {
 

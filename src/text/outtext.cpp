@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "text/utils.h"
+#include "text/fatal.h"
 
 namespace vyr {
 

@@ -16,7 +16,6 @@
 #include <utility>
 #include <vector>
 
-#include "text/utils.h"
 
 namespace vyr {
 

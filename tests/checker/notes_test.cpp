@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "checker/engine.h"
+#include "engine/engine.h"
 #include "checker/syntax.h"
 #include "gamedata/synworlds.h"
 

@@ -7,7 +7,7 @@
 
 #include "checker/ordercommand.h"
 #include "checker/paramkinds.h"
-#include "checker/tablecheck.h"
+#include "datacheck/tablecheck.h"
 #include "text/fieldparser.h"
 
 namespace vyr {

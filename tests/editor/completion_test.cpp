@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "checker/commandtable.h"
-#include "checker/engine.h"
+#include "engine/engine.h"
 #include "checker/orderplace.h"
 #include "checker/paramkinds.h"
 #include "checker/syntax.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "checker/engine.h"
+#include "engine/engine.h"
 #include "checker/syntax.h"
 #include "support/datasettest.h"
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "checker/commandtable.h"
-#include "checker/engine.h"
+#include "engine/engine.h"
 #include "checker/paramkinds.h"
 #include "checker/syntax.h"
 #include "gamedata/synworlds.h"

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/charclass.h"
 #include "text/upperkey.h"
-#include "text/utils.h"
 
 namespace vyr {
 namespace {

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <unistd.h>
 
-#include "checker/engine.h"
+#include "engine/engine.h"
 
 namespace vyr {
 namespace {

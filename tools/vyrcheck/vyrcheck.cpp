@@ -12,11 +12,12 @@
 #include <vector>
 
 #include "checker/archivepath.h"
-#include "checker/engine.h"
 #include "checker/gamenumber.h"
+#include "engine/engine.h"
+#include "text/fatal.h"
 #include "text/newfile.h"
 #include "text/optionvalue.h"
-#include "text/utils.h"
+#include "text/paths.h"
 
 namespace vyr {
 

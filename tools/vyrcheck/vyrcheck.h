@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "checker/findingformat.h"
+#include "findings/findingformat.h"
 
 namespace vyr {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "text/utils.h"
+#include "text/words.h"
 #include "vyrls/diagnostics.h"
 #include "vyrls/features.h"
 

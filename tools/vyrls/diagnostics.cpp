@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "checker/findingformat.h"
+#include "findings/findingformat.h"
 #include "checker/gamenumber.h"
 
 namespace vyr {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "checker/engine.h"
-#include "checker/finding.h"
+#include "engine/engine.h"
+#include "findings/finding.h"
 #include "vyrls/document.h"
 
 namespace vyr {

@@ -5,7 +5,6 @@
 #include "checker/orderplace.h"
 #include "editor/outline.h"
 #include "editor/quickfix.h"
-#include "text/utils.h"
 #include "vyrls/diagnostics.h"
 #include "vyrls/features.h"
 #include "editor/lineplace.h"

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "checker/engine.h"
+#include "engine/engine.h"
 #include "checker/syntax.h"
 #include "vyrls/diagnostics.h"
 #include "vyrls/features.h"

@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "text/utils.h"
+#include "text/fatal.h"
 #include "vyrls/document.h"
 #include "vyrls/framing.h"
 #include "vyrls/scheduler.h"

@@ -15,8 +15,8 @@
 #include <thread>
 
 #include "checker/gamenumber.h"
+#include "text/fatal.h"
 #include "text/optionvalue.h"
-#include "text/utils.h"
 #include "vyrls/framing.h"
 
 #ifndef VYRLS_BUILD_DIR

@@ -1,7 +1,7 @@
 #include "vyrmail/orderscheck.h"
 
-#include "checker/engine.h"
-#include "checker/findingformat.h"
+#include "engine/engine.h"
+#include "findings/findingformat.h"
 #include "checker/gamenumber.h"
 
 namespace vyr {

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "checker/datacheck.h"
+#include "datacheck/datacheck.h"
 #include "vyrpack/packer.h"
 
 namespace {

@@ -11,9 +11,10 @@
 #include <vector>
 
 #include "archive/files.h"
-#include "checker/datacheck.h"
+#include "datacheck/datacheck.h"
 #include "gamedata/synworlds.h"
-#include "text/utils.h"
+#include "text/paths.h"
+#include "text/words.h"
 
 namespace vyrpack {
 

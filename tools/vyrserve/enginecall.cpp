@@ -6,7 +6,7 @@
 
 #include "checker/syntax.h"
 #include "gamedata/synworlds.h"
-#include "text/utils.h"
+#include "text/fatal.h"
 
 namespace vyr {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "checker/engine.h"
+#include "engine/engine.h"
 
 namespace vyr {
 

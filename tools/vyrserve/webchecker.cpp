@@ -5,7 +5,7 @@
 #include <exception>
 #include <nlohmann/json.hpp>
 
-#include "checker/findingformat.h"
+#include "findings/findingformat.h"
 #include "text/utf8.h"
 #include "vyrserve/enginecall.h"
 #include "vyrserve/guidepage.h"

@@ -2,7 +2,7 @@
 // cannot continue from is reported on the console: the message, the ENTER
 // prompt, then the run aborts.
 #include "driver/driver.h"
-#include "text/utils.h"
+#include "text/fatal.h"
 
 int main(int argc, char** argv) {
   vyr::setFatalHandler(vyr::consoleFatalReport);

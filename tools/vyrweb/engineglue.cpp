@@ -43,8 +43,8 @@
 #include <string_view>
 #include <vector>
 
-#include "checker/engine.h"
-#include "checker/findingformat.h"
+#include "engine/engine.h"
+#include "findings/findingformat.h"
 #include "checker/syntax.h"
 #include "editor/completion.h"
 #include "editor/editspan.h"

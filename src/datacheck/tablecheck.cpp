@@ -1,7 +1,7 @@
 // The member checks of vyrpack check: each walks the lines of one member the
 // way the checker reads them and reports what would stop the run or the load
 // (errors) and what cannot do what its writer meant (warnings).
-#include "checker/tablecheck.h"
+#include "datacheck/tablecheck.h"
 
 #include <algorithm>
 #include <cctype>
@@ -10,8 +10,9 @@
 
 #include "checker/orderplace.h"
 #include "checker/paramkinds.h"
+#include "text/charclass.h"
 #include "text/fieldparser.h"
-#include "text/utils.h"
+#include "text/words.h"
 
 namespace vyr {
 

@@ -1,4 +1,4 @@
-#include "checker/findingcode.h"
+#include "findings/findingcode.h"
 
 #include <array>
 

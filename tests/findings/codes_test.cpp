@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "checker/engine.h"
-#include "checker/findingcode.h"
+#include "engine/engine.h"
+#include "findings/findingcode.h"
 #include "checker/syntax.h"
 #include "gamedata/synworlds.h"
 

@@ -1,4 +1,4 @@
-#include "checker/findingformat.h"
+#include "findings/findingformat.h"
 
 #include <array>
 #include <charconv>

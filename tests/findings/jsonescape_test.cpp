@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "checker/findingformat.h"
+#include "findings/findingformat.h"
 
 namespace vyr {
 namespace {

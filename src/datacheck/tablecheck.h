@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "checker/datacheck.h"
+#include "datacheck/datacheck.h"
 
 namespace vyr {
 

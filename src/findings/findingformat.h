@@ -22,7 +22,7 @@
 #include <string>
 #include <string_view>
 
-#include "checker/orderscheck.h"
+#include "findings/finding.h"
 
 namespace vyr {
 

@@ -1,6 +1,6 @@
 // vyrpack check: reads a data set from an archive or a directory of loose
 // files and runs the member checks of tablecheck.h over it.
-#include "checker/datacheck.h"
+#include "datacheck/datacheck.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -11,9 +11,9 @@
 #include <string>
 
 #include "archive/files.h"
-#include "checker/tablecheck.h"
+#include "datacheck/tablecheck.h"
 #include "gamedata/synworlds.h"
-#include "text/utils.h"
+#include "text/paths.h"
 
 namespace vyr {
 

@@ -1,5 +1,5 @@
 // The batch checker's report lines, its JSON strings and its edit distance.
-#include "checker/findingformat.h"
+#include "findings/findingformat.h"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "checker/engine.h"
+#include "engine/engine.h"
 #include "checker/syntax.h"
 #include "support/datasettest.h"
 

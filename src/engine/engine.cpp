@@ -1,11 +1,11 @@
-#include "checker/engine.h"
+#include "engine/engine.h"
 
 #include <filesystem>
 #include <memory>
 
 #include "archive/files.h"
 #include "checker/archivepath.h"
-#include "checker/datacheck.h"
+#include "datacheck/datacheck.h"
 #include "checker/orderscheck.h"
 #include "checker/suggester.h"
 #include "gamedata/synworlds.h"

@@ -21,7 +21,7 @@
 #include <string_view>
 #include <vector>
 
-#include "checker/finding.h"
+#include "findings/finding.h"
 
 namespace vyr {
 

@@ -1,6 +1,6 @@
 // The engine call: findings placed in the orders as written, in bytes,
 // characters and UTF-16 code units, with their codes, tables and hints.
-#include "checker/engine.h"
+#include "engine/engine.h"
 
 #include <gtest/gtest.h>
 
