@@ -1,7 +1,8 @@
 // vyrserve on game data it cannot serve: status 1 and one line on standard
 // error naming the data and the reason, before it listens; it never prompts,
 // never aborts, never writes to standard output. An order that reaches a
-// fault of the command table fails only its own request, with 500.
+// fault of the command table, or any fault met in a check, fails only its own
+// request, with 500.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,8 +15,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include "checker/syntax.h"
 #include "support/faultsets.h"
 #include "support/wholefile.h"
+#include "text/fatal.h"
+#include "vyrserve/enginecall.h"
 #include "vyrserve/serverprocess.h"
 
 namespace vyr {
@@ -64,6 +68,35 @@ TEST(VyrserveFaults, AnOrderReachingATableFaultFailsOnlyItsOwnRequest) {
     EXPECT_NE(fine.body.find("\"errors\":"), std::string::npos) << fine.body;
   }
   EXPECT_EQ(test::get(server.port(), "/healthz").status, 200);
+}
+
+// A fault the library cannot continue from in the middle of a check (here the
+// data to reload is gone) ends that check alone, and the next check on the same
+// thread is whole.
+TEST(VyrserveCheckFault, EndsThatCheckAloneAndTheNextIsWhole) {
+  const fs::path archive = fs::temp_directory_path() / ("vyrserve_fault_" + std::to_string(getpid()) + ".dat");
+  fs::copy_file(VYR_BUILT_ARCHIVE, archive, fs::copy_options::overwrite_existing);
+  std::string error;
+  ASSERT_EQ(loadServedData(archive.string(), error), 1) << error;
+  installServedFaultHandler();
+  const std::string orders = "#VYR 1\nSHIRE 12,3\n  RECRUIT 40 Pikemen\n  RECRUT 5\n#END\n";
+  const CHECKRESULT before = checkServedOrders(orders, 1);
+  releaseServedData();
+  fs::remove(archive);
+  const CHECKRESULT failed = checkServedOrders(orders, 1);
+  fs::copy_file(VYR_BUILT_ARCHIVE, archive);
+  const CHECKRESULT after = checkServedOrders(orders, 1);
+  setFatalHandler(nullptr);
+  releaseServedData();
+  SYNTAX::setArchivePath("");
+  fs::remove(archive);
+
+  ASSERT_EQ(before.checked, 1) << before.reason;
+  EXPECT_EQ(failed.checked, 0);
+  EXPECT_NE(failed.reason.find("Unable to load"), std::string::npos) << failed.reason;
+  EXPECT_EQ(after.checked, 1) << after.reason;
+  EXPECT_EQ(after.annotated, before.annotated);
+  EXPECT_EQ(after.errors, before.errors);
 }
 
 }  // namespace

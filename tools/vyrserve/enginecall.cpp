@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <stdexcept>
 #include <string>
 
 #include "checker/syntax.h"
@@ -12,12 +13,27 @@ namespace vyr {
 
 namespace {
 
-// A fault the library cannot continue from (faulty game data at start): one
-// line on standard error and status 1; the console is never asked.
-[[noreturn]] void endOnFault(const FATALFAULT& fault) {
-  std::string line = "vyrserve: ";
-  if (!fault.detail.empty()) line.append(fault.detail).append(": ");
-  line.append(fault.message).append("\n");
+// A fault met while checking one request's orders: it ends that check only.
+class CHECKFAULT : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// 1 while this thread runs a check for a request.
+thread_local int checking = 0;
+
+std::string faultText(const FATALFAULT& fault) {
+  std::string text;
+  if (!fault.detail.empty()) text.append(fault.detail).append(": ");
+  return text.append(fault.message);
+}
+
+// A fault the library cannot continue from. In a request's check it fails
+// that request alone; anywhere else (faulty game data at start) it is one line
+// on standard error and status 1. The console is never asked.
+[[noreturn]] void onFault(const FATALFAULT& fault) {
+  if (checking) throw CHECKFAULT(faultText(fault));
+  const std::string line = "vyrserve: " + faultText(fault) + "\n";
   std::fputs(line.c_str(), stderr);
   std::fflush(stderr);
   std::_Exit(1);
@@ -25,7 +41,7 @@ namespace {
 
 }  // namespace
 
-void installServedFaultHandler() { setFatalHandler(endOnFault); }
+void installServedFaultHandler() { setFatalHandler(onFault); }
 
 int loadServedData(const std::string& path, std::string& error) { return loadGameData(path, error); }
 
@@ -43,8 +59,20 @@ std::vector<SERVEDWORLD> servedWorlds() {
 
 CHECKRESULT checkServedOrders(std::string_view orders, int gameNo) {
   // Checks run side by side: the loaded data is read only, and each check's
-  // scratch state belongs to its thread.
-  return checkOrdersText(orders, gameNo);
+  // scratch state belongs to its thread and is set afresh when a check starts,
+  // so a check a fault ended leaves nothing behind for the next.
+  checking = 1;
+  try {
+    CHECKRESULT result = checkOrdersText(orders, gameNo);
+    checking = 0;
+    return result;
+  } catch (const CHECKFAULT& fault) {
+    checking = 0;
+    CHECKRESULT result;
+    result.checked = 0;
+    result.reason = fault.what();
+    return result;
+  }
 }
 
 }  // namespace vyr

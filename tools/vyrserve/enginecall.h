@@ -11,8 +11,10 @@
 namespace vyr {
 
 // As loadGameData and releaseGameData.
-// Makes a fault the library cannot continue from end the program with one
-// line on standard error (call before any other thread starts).
+// Makes a fault the library cannot continue from fail the one check it meets
+// (checkServedOrders answers it as not checked, which is answered 500), and
+// anywhere else end the program with one line on standard error (call before
+// any other thread starts).
 void installServedFaultHandler();
 int loadServedData(const std::string& path, std::string& error);
 void releaseServedData();
