@@ -8,7 +8,6 @@
 #include <string>
 #include <string_view>
 
-#include "checker/commandtable.h"
 #include "vyrls/document.h"
 
 namespace vyr {
@@ -35,11 +34,5 @@ std::string documentSymbolsText(const TEXTDOCUMENT& document, const FEATURECONTE
 // CodeActions: a quick fix for each of the request's diagnostics that
 // carries a suggestion, replacing its range by the suggested name.
 nlohmann::json codeActions(const TEXTDOCUMENT& document, const nlohmann::json& params);
-
-// What a scope code of the command table means: "shire order", "global
-// order", "city order" or "no scope rule".
-std::string_view scopeName(std::string_view scope);
-// One variant as the table writes it: "S TRADE BUY resamt res".
-std::string variantText(const COMMANDTABLE::Words& words);
 
 }  // namespace vyr

@@ -2,12 +2,10 @@
 // features share.
 #include <algorithm>
 
-#include "checker/orderplace.h"
 #include "editor/outline.h"
 #include "editor/quickfix.h"
 #include "vyrls/diagnostics.h"
 #include "vyrls/features.h"
-#include "editor/lineplace.h"
 
 namespace vyr {
 
@@ -19,23 +17,6 @@ constexpr int kSymbolNamespace = 3;
 constexpr int kSymbolFunction = 12;
 
 }  // namespace
-
-std::string_view scopeName(std::string_view scope) {
-  const char code = scopeCode(scope);
-  if (code == 'S') return "shire order";
-  if (code == 'G') return "global order";
-  if (code == 'C') return "city order";
-  return "no scope rule";
-}
-
-std::string variantText(const COMMANDTABLE::Words& words) {
-  std::string text;
-  for (const std::string_view word : words) {
-    if (!text.empty()) text += ' ';
-    text += word;
-  }
-  return text;
-}
 
 std::string documentSymbolsText(const TEXTDOCUMENT& document, const FEATURECONTEXT& context) {
   // Written as text: a tree of JSON values for every order costs many times
