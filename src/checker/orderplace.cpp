@@ -32,7 +32,9 @@ const COMMANDTABLE::Words* matchedVariant(const COMMANDTABLE& table, const FIELD
                                           int commandField) {
   if (parser.fieldCount() < commandField) return nullptr;
   const int s = commandField - 1;
-  for (const auto* variant : table.variants(parser.field(commandField))) {
+  std::string_view command = parser.field(commandField);
+  if (command.starts_with('@')) command.remove_prefix(1);  // a marker glued to the command
+  for (const auto* variant : table.variants(command)) {
     bool matches = true;
     for (const int k : table.keywords(variant)) {
       if (!parser.fieldEquals(k - 1 + s, (*variant)[static_cast<std::size_t>(k - 1)], 1)) {

@@ -187,6 +187,7 @@ TEST_F(EditorServices, HoverNamesTheVariantTheCheckMatched) {
       {"TRAIN TROOPS 25 Archers", "TROOPS", {"`TROOPS`: a keyword of `S TRAIN TROOPS unitamt unit`"}},
       {"TRAIN TROOPS 25 Archers", "TRAIN", {"This order: `S TRAIN TROOPS unitamt unit`", "`S TRAIN HERO hero`"}},
       {"TRADE SELL 200 Gold", "SELL", {"`S TRADE SELL resamt res`"}},
+      {"@TRAIN TROOPS 25 Archers", "TROOPS", {"`TROOPS`: a keyword of `S TRAIN TROOPS unitamt unit`"}},
       {"TRADE SELL 200 Gold", "Gold", {"**Gold**: resource", "GD"}},
       {"CAST 2 Summon 20 Pikemen", "20", {"`unitamt`: "}},
       {"CAST 2 Summon 20 Pikemen", "Pikemen", {"**Pikemen**: unit"}},

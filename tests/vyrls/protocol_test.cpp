@@ -566,6 +566,50 @@ std::string symbolShape(const json& symbols) {
   return shape;
 }
 
+// Semantic tokens as "line:start+length=type" from the check's own view of
+// each field: the command, and each slot's keyword, name, number or text.
+TEST(VyrlsProtocol, SemanticTokensFollowTheChecksFields) {
+  struct CASE {
+    const char* what;
+    std::string text;
+    std::string tokens;
+  };
+  const CASE cases[] = {
+      {"header, shire, an order with a name and a comment",
+       "#VYR 1\nSHIRE 12,3\n  RECRUIT 40 Pikemen ; more\n",
+       "0:0+4=macro 0:5+1=macro 1:0+5=function 1:6+4=number 2:2+7=function 2:10+2=number 2:13+7=variable "
+       "2:21+6=comment"},
+      {"a keyword slot and a closed list", "#VYR 1\nSHIRE 12,3\nTRAIN TROOPS 25 Archers\nTAX HIGH\n",
+       "0:0+4=macro 0:5+1=macro 1:0+5=function 1:6+4=number 2:0+5=function 2:6+6=keyword 2:13+2=number "
+       "2:16+7=variable 3:0+3=function 3:4+4=keyword"},
+      {"a glued marker is no part of the command; columns in UTF-16 units",
+       "#VYR 1\nSHIRE 12,3\n@RECRUIT 5 Pikemen\nNOTE \xF0\x9F\x98\x80 x\n",
+       "0:0+4=macro 0:5+1=macro 1:0+5=function 1:6+4=number 2:1+7=function 2:9+1=number 2:11+7=variable "
+       "3:0+4=function 3:5+2=string 3:8+1=string"},
+      {"nothing past an unknown command", "#VYR 1\nRECRUT 5 Pikemen\n", "0:0+4=macro 0:5+1=macro 1:0+6=function"},
+  };
+  for (const CASE& c : cases) {
+    SCOPED_TRACE(c.what);
+    LSPCLIENT client;
+    const json init = client.start();
+    const json legend = init["capabilities"]["semanticTokensProvider"]["legend"]["tokenTypes"];
+    client.open(kUri, c.text);
+    client.request(2, "textDocument/semanticTokens/full", {{"textDocument", {{"uri", kUri}}}});
+    const json data = client.response(2)["result"]["data"];
+    std::string shown;
+    int line = 0;
+    int start = 0;
+    for (std::size_t k = 0; k + 4 < data.size(); k += 5) {
+      start = data[k] == 0 ? start + data[k + 1].get<int>() : data[k + 1].get<int>();
+      line += data[k].get<int>();
+      if (!shown.empty()) shown += " ";
+      shown += std::to_string(line) + ":" + std::to_string(start) + "+" + std::to_string(data[k + 2].get<int>()) +
+               "=" + legend[data[k + 3].get<std::size_t>()].get<std::string>();
+    }
+    EXPECT_EQ(shown, c.tokens);
+  }
+}
+
 TEST(VyrlsProtocol, SymbolsOutlineEveryOrder) {
   struct CASE {
     const char* what;

@@ -31,6 +31,10 @@ nlohmann::json hoverAt(const TEXTDOCUMENT& document, TEXTPOSITION position, cons
 nlohmann::json documentSymbols(const TEXTDOCUMENT& document, const FEATURECONTEXT& context);
 // The same as JSON text, written without building the tree of values.
 std::string documentSymbolsText(const TEXTDOCUMENT& document, const FEATURECONTEXT& context);
+// SemanticTokens of the whole document, in the legend's types, from the
+// engine's own view of each field (editor/tokens.h).
+nlohmann::json semanticTokensLegend();
+nlohmann::json semanticTokensOf(const TEXTDOCUMENT& document, const FEATURECONTEXT& context);
 // CodeActions: a quick fix for each of the request's diagnostics that
 // carries a suggestion, replacing its range by the suggested name.
 nlohmann::json codeActions(const TEXTDOCUMENT& document, const nlohmann::json& params);

@@ -217,6 +217,7 @@ void SERVER::dispatch(const std::string& method, const nlohmann::json* id, const
       {"shutdown", &SERVER::shutdown},
       {"textDocument/completion", &SERVER::completion},
       {"textDocument/hover", &SERVER::hover},
+      {"textDocument/semanticTokens/full", &SERVER::semanticTokens},
       {"textDocument/codeAction", &SERVER::codeAction},
       {"textDocument/documentSymbol", &SERVER::documentSymbol},
   };
@@ -287,7 +288,8 @@ nlohmann::json SERVER::initialize(const nlohmann::json& params) {
             {"completionProvider", {{"triggerCharacters", {" "}}}},
             {"hoverProvider", true},
             {"codeActionProvider", {{"codeActionKinds", {"quickfix"}}}},
-            {"documentSymbolProvider", true}}},
+            {"documentSymbolProvider", true},
+            {"semanticTokensProvider", {{"legend", semanticTokensLegend()}, {"full", true}}}}},
           {"serverInfo", {{"name", "vyrls"}, {"version", "1.0"}}}};
 }
 
@@ -347,6 +349,12 @@ nlohmann::json SERVER::hover(const nlohmann::json& params) {
   const TEXTDOCUMENT* document = documentOf(params);
   if (document == nullptr || !dataReady_) return nullptr;
   return hoverAt(*document, positionFrom(member(params, "position")), {options_.gameNo, encoding_});
+}
+
+nlohmann::json SERVER::semanticTokens(const nlohmann::json& params) {
+  const TEXTDOCUMENT* document = documentOf(params);
+  if (document == nullptr || !dataReady_) return {{"data", nlohmann::json::array()}};
+  return semanticTokensOf(*document, {options_.gameNo, encoding_});
 }
 
 nlohmann::json SERVER::codeAction(const nlohmann::json& params) {

@@ -93,6 +93,7 @@ class SERVER {
   nlohmann::json shutdown(const nlohmann::json& params);
   nlohmann::json completion(const nlohmann::json& params);
   nlohmann::json hover(const nlohmann::json& params);
+  nlohmann::json semanticTokens(const nlohmann::json& params);
   nlohmann::json codeAction(const nlohmann::json& params);
   nlohmann::json documentSymbol(const nlohmann::json& params);  // answered as text by answerNext
   void didOpen(const nlohmann::json& params);
