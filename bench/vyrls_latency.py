@@ -38,6 +38,10 @@ class Server:
         self.process.stdin.flush()
 
     def read(self):
+        return json.loads(self.read_body())
+
+    def read_body(self):
+        """The next message's bytes, not parsed."""
         length = None
         while True:
             line = self.process.stdout.readline()
@@ -49,7 +53,7 @@ class Server:
             name, _, value = line.partition(b":")
             if name.lower() == b"content-length":
                 length = int(value)
-        return json.loads(self.process.stdout.read(length))
+        return self.process.stdout.read(length)
 
     def wait_diagnostics(self, version):
         while True:

@@ -117,10 +117,10 @@ nlohmann::json headerGameHint(const TEXTDOCUMENT& document, int gameNo, POSITION
                           " to check them for that game (vyrls.md, \"Switching the game\")."}};
 }
 
-CHECKRESULT checkAsSaved(std::string_view text, int gameNo) {
+CHECKRESULT checkAsSaved(std::string_view text, int gameNo, const CHECKOPTIONS& options) {
   CHECKRESULT result;
   MEMORYFILE file;
-  if (!file.write(text) || !checkOrdersFile(file.path(), gameNo, result)) {
+  if (!file.write(text) || !checkOrdersFile(file.path(), gameNo, result, options)) {
     result = CHECKRESULT{};
     result.checked = 0;
     result.reason = std::string("the text cannot be saved for its check: ") + std::strerror(errno);

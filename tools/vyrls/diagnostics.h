@@ -20,7 +20,7 @@ namespace vyr {
 // not as the stream standard input would be: the text goes into an anonymous
 // file in memory, which the file check reads. When no such file can be made,
 // `checked` is 0 with the reason.
-CHECKRESULT checkAsSaved(std::string_view text, int gameNo);
+CHECKRESULT checkAsSaved(std::string_view text, int gameNo, const CHECKOPTIONS& options = {});
 
 // The byte offsets where the lines of the text as the checker numbers them
 // start: a line ends at "\n" only (a carriage return stays in its line).

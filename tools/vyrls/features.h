@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "editor/outline.h"
 #include "vyrls/document.h"
 
 namespace vyr {
@@ -31,6 +32,10 @@ nlohmann::json hoverAt(const TEXTDOCUMENT& document, TEXTPOSITION position, cons
 nlohmann::json documentSymbols(const TEXTDOCUMENT& document, const FEATURECONTEXT& context);
 // The same as JSON text, written without building the tree of values.
 std::string documentSymbolsText(const TEXTDOCUMENT& document, const FEATURECONTEXT& context);
+// Appends the DocumentSymbols of an outline of the document, as JSON text,
+// to `out`.
+void appendDocumentSymbols(std::string& out, const TEXTDOCUMENT& document, const ORDEROUTLINE& outline,
+                           POSITIONENCODING encoding);
 // SemanticTokens of the whole document, in the legend's types, from the
 // engine's own view of each field (editor/tokens.h).
 nlohmann::json semanticTokensLegend();

@@ -218,8 +218,12 @@ int nextIncoming(MESSAGEREADER& reader, INCOMING& incoming) {
   return 1;
 }
 
+std::string frameHeader(std::size_t bodySize) {
+  return "Content-Length: " + std::to_string(bodySize) + "\r\n\r\n";
+}
+
 std::string frameMessage(std::string_view body) {
-  std::string framed = "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n";
+  std::string framed = frameHeader(body.size());
   framed += body;
   return framed;
 }

@@ -83,8 +83,9 @@ struct INCOMING {
 // the message's object has one at its top, else null.
 nlohmann::json idOfHead(std::string_view head);
 
-// The message with its header block.
+// The message with its header block, and the header block alone.
 std::string frameMessage(std::string_view body);
+std::string frameHeader(std::size_t bodySize);
 
 // The JSON text of a message; text that is not UTF-8 is replaced, never thrown over.
 std::string messageText(const nlohmann::json& message);

@@ -4,6 +4,7 @@
 
 #include "editor/outline.h"
 #include "editor/quickfix.h"
+#include "findings/findingformat.h"
 #include "vyrls/diagnostics.h"
 #include "vyrls/features.h"
 
@@ -18,17 +19,25 @@ constexpr int kSymbolFunction = 12;
 
 }  // namespace
 
-std::string documentSymbolsText(const TEXTDOCUMENT& document, const FEATURECONTEXT& context) {
+void appendDocumentSymbols(std::string& out, const TEXTDOCUMENT& document, const ORDEROUTLINE& outline,
+                           POSITIONENCODING encoding) {
   // Written as text: a tree of JSON values for every order costs many times
   // the check itself.
-  const ORDEROUTLINE outline = orderOutlineOf(document.text(), context.gameNo);
-  std::string out;
-  const auto position = [&](std::size_t offset) {
-    const TEXTPOSITION at = document.positionAt(offset, context.encoding);
+  const auto units = [&](std::string_view text) {
+    if (encoding == POSITIONENCODING::kUtf8) return static_cast<long long>(text.size());
+    long long count = 0;
+    for (std::size_t at = 0; at < text.size();) {
+      const CHARSIZE size = charSizeAt(text, at);
+      count += size.units;
+      at += size.bytes;
+    }
+    return count;
+  };
+  const auto position = [&](long long line, long long character) {
     out += "{\"line\":";
-    out += std::to_string(at.line);
+    out += std::to_string(line);
     out += ",\"character\":";
-    out += std::to_string(at.character);
+    out += std::to_string(character);
     out += '}';
   };
   // A symbol of one line, left open for its children: its range the whole
@@ -36,26 +45,28 @@ std::string documentSymbolsText(const TEXTDOCUMENT& document, const FEATURECONTE
   // and name the order's text.
   const auto openSymbol = [&](int line, int lastLine, int kind) {
     const auto at = static_cast<long long>(line - 1);
-    const std::size_t start = document.lineStart(at);
     const std::string_view text = document.lineText(at);
     const std::string name = outlineName(text);
     const std::size_t nameAt = name.empty() ? 0 : text.find(name);
     const auto last = static_cast<long long>(lastLine - 1);
+    const long long nameStart = units(text.substr(0, nameAt));
     out += "{\"name\":";
-    out += nlohmann::json(name.empty() ? std::string(text) : name)
-               .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    appendJsonString(out, name.empty() ? text : std::string_view(name));
     out += ",\"kind\":";
     out += std::to_string(kind);
     out += ",\"range\":{\"start\":";
-    position(start);
+    position(at, 0);
     out += ",\"end\":";
-    position(document.lineStart(last) + document.lineText(last).size());
+    position(last, units(document.lineText(last)));
     out += "},\"selectionRange\":{\"start\":";
-    position(start + nameAt);
+    position(at, nameStart);
     out += ",\"end\":";
-    position(start + nameAt + name.size());
+    position(at, nameStart + units(name));
     out += '}';
   };
+  std::size_t symbols = outline.orders.size() + (outline.headerLine != 0 ? 1 : 0);
+  for (const OUTLINESHIRE& shire : outline.shires) symbols += 1 + shire.orders.size();
+  out.reserve(out.size() + symbols * 200);
   out += '[';
   int lastLine = outline.headerLine;
   for (const OUTLINESHIRE& shire : outline.shires) lastLine = std::max(lastLine, shire.lastLine());
@@ -100,6 +111,18 @@ std::string documentSymbolsText(const TEXTDOCUMENT& document, const FEATURECONTE
     out += '}';
   }
   out += ']';
+}
+
+
+std::string documentSymbolsText(const TEXTDOCUMENT& document, const FEATURECONTEXT& context) {
+  CHECKOPTIONS options;
+  options.suggestions = 0;
+  options.notes = 0;
+  options.annotated = 0;
+  options.orders = 1;
+  std::string out;
+  appendDocumentSymbols(out, document, orderOutline(checkAsSaved(document.text(), context.gameNo, options).orders),
+                        context.encoding);
   return out;
 }
 

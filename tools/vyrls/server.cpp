@@ -302,13 +302,24 @@ int SERVER::answerNext() {
       respond(request.id, (this->*(request.handler))(request.params));
     } else {
       const TEXTDOCUMENT* document = documentOf(request.params);
-      const std::string result = document == nullptr || !dataReady_
-                                     ? std::string("[]")
-                                     : documentSymbolsText(*document, {options_.gameNo, encoding_});
-      if (sendText_) {
-        sendText_("{\"jsonrpc\":\"2.0\",\"id\":" + messageText(request.id) + ",\"result\":" + result + "}");
+      std::string answer = "{\"jsonrpc\":\"2.0\",\"id\":" + messageText(request.id) + ",\"result\":";
+      const std::size_t resultAt = answer.size();
+      if (document == nullptr || !dataReady_) {
+        answer += "[]";
+      } else if (const auto checked = checkedOrders_.find(document->uri());
+                 checked != checkedOrders_.end() && checked->second.version == document->version() &&
+                 checked->second.gameNo == options_.gameNo) {
+        // The order lines of the check whose marks the editor shows.
+        appendDocumentSymbols(answer, *document, orderOutline(checked->second.orders), encoding_);
       } else {
-        respond(request.id, nlohmann::json::parse(result));
+        answer += documentSymbolsText(*document, {options_.gameNo, encoding_});
+      }
+      answer += '}';
+      if (sendText_) {
+        sendText_(answer);
+      } else {
+        answer.pop_back();
+        respond(request.id, nlohmann::json::parse(std::string_view(answer).substr(resultAt)));
       }
     }
   } catch (const LIBRARYFAULT& fault) {
@@ -401,6 +412,7 @@ void SERVER::didClose(const nlohmann::json& params) {
   const std::string uri = stringMember(member(params, "textDocument"), "uri");
   if (!documents_.close(uri)) return;
   scheduler_.drop(uri);
+  checkedOrders_.erase(uri);
   notify("textDocument/publishDiagnostics", {{"uri", uri}, {"diagnostics", nlohmann::json::array()}});
 }
 
@@ -454,8 +466,11 @@ int SERVER::checkNext(const std::function<void()>& meanwhile) {
     return 1;
   }
   CHECKRESULT result;
+  CHECKOPTIONS options;
+  options.annotated = 0;
+  options.orders = 1;  // kept for the outline of this version
   try {
-    result = checkAsSaved(document->text(), options_.gameNo);
+    result = checkAsSaved(document->text(), options_.gameNo, options);
   } catch (const LIBRARYFAULT& fault) {
     showFault(fault.what());
     publishNotChecked(fault.what());
@@ -470,6 +485,7 @@ int SERVER::checkNext(const std::function<void()>& meanwhile) {
              {{"type", kMessageError}, {"message", "vyrls: an order cannot be checked: " + result.reason}});
     }
   }
+  checkedOrders_[uri] = CHECKEDORDERS{version, options_.gameNo, std::move(result.orders)};
   nlohmann::json diagnostics = diagnosticsOf(result.findings, *document, encoding_, options_.codesUrl);
   if (nlohmann::json hint = headerGameHint(*document, options_.gameNo, encoding_); !hint.is_null()) {
     diagnostics.push_back(std::move(hint));

@@ -11,12 +11,14 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "findings/finding.h"
 #include "text/fatal.h"
 #include "vyrls/document.h"
 #include "vyrls/framing.h"
@@ -113,8 +115,16 @@ class SERVER {
   };
   void cancelRequest(const nlohmann::json& params);
 
+  // The order lines of a document's last check, for its outline.
+  struct CHECKEDORDERS {
+    long long version = 0;
+    int gameNo = 0;
+    std::vector<ORDERPLACE> orders;
+  };
+
   SERVEROPTIONS options_;
   std::deque<DEFERRED> deferred_;
+  std::map<std::string, CHECKEDORDERS> checkedOrders_;
   SENDER send_;
   std::function<void(const std::string&)> sendText_;
   DOCUMENTSTORE documents_;

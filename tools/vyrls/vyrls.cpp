@@ -92,17 +92,18 @@ void readInput(const std::shared_ptr<INBOX>& inbox) {
 // ends the output, not the server.
 void writeText(const std::string& text) {
   static bool broken = false;
-  if (broken) return;
-  const std::string framed = frameMessage(text);
-  for (std::size_t at = 0; at < framed.size();) {
-    const ssize_t put = ::write(1, framed.data() + at, framed.size() - at);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) {
-      broken = true;
-      return;
+  const auto writeAll = [](std::string_view bytes) {
+    for (std::size_t at = 0; at < bytes.size();) {
+      const ssize_t put = ::write(1, bytes.data() + at, bytes.size() - at);
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) return false;
+      at += static_cast<std::size_t>(put);
     }
-    at += static_cast<std::size_t>(put);
-  }
+    return true;
+  };
+  // Framed in place: a large answer (an outline) is not copied again.
+  if (broken) return;
+  broken = !writeAll(frameHeader(text.size())) || !writeAll(text);
 }
 
 void writeMessage(const nlohmann::json& message) { writeText(messageText(message)); }
