@@ -8,7 +8,7 @@ import {
 } from '@codemirror/view';
 import {defaultKeymap, history, historyKeymap} from '@codemirror/commands';
 import {setDiagnostics, lintGutter, lintKeymap} from '@codemirror/lint';
-import {autocompletion, completionKeymap} from '@codemirror/autocomplete';
+import {autocompletion} from '@codemirror/autocomplete';
 
 // The offset of a 1-based line and column (UTF-16 code units, or bytes for
 // orders kept as bytes, where each byte is one character); past the line's
@@ -114,6 +114,19 @@ const pageTheme = EditorView.theme({
   '.finding-tip a': {fontFamily: 'ui-monospace, "DejaVu Sans Mono", monospace', color: '#1c4f9c'},
 });
 
+// Typing over a selection is done by the editor, not left to the browser,
+// whose editing would keep the look of the marked text it replaces in inline
+// styles, which the page's Content Security Policy refuses.
+const typingOverSelection = EditorView.domEventHandlers({
+  beforeinput(event, view) {
+    if (event.inputType !== 'insertText' || !event.data || view.composing) return false;
+    if (view.state.selection.ranges.every((range) => range.empty)) return false;
+    event.preventDefault();
+    view.dispatch(view.state.replaceSelection(event.data), {userEvent: 'input.type', scrollIntoView: true});
+    return true;
+  },
+});
+
 // Mounts the editor in a shadow root of `host`: its styles then go into a
 // style sheet of their own, which the page's Content Security Policy allows,
 // where a <style> element would need 'unsafe-inline'.
@@ -176,9 +189,12 @@ export function createEditor(host, services, text) {
         drawSelection(),
         highlightActiveLine(),
         lintGutter(),
-        autocompletion({override: [completionSource], activateOnTyping: true}),
+        // The list opens with no item chosen: Enter ends the line, and an item
+        // is taken by a click, or by the arrow keys and then Enter.
+        autocompletion({override: [completionSource], activateOnTyping: true, selectOnOpen: false}),
         hover,
-        keymap.of([...completionKeymap, ...lintKeymap, ...historyKeymap, ...defaultKeymap]),
+        keymap.of([...lintKeymap, ...historyKeymap, ...defaultKeymap]),
+        typingOverSelection,
         EditorView.contentAttributes.of({
           'aria-label': 'Orders', 'spellcheck': 'false', 'autocapitalize': 'off', 'autocorrect': 'off',
         }),
