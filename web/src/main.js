@@ -80,25 +80,52 @@ function renderFindings(findings, asBytes) {
   $('no-findings').hidden = findings.length > 0;
 }
 
-function renderOutline(entries) {
-  const list = $('outline');
-  const item = (entry) => {
-    const element = document.createElement('li');
-    const button = document.createElement('button');
-    button.type = 'button';
-    button.textContent = entry.name;
-    button.addEventListener('click', () => jumpTo(editor, entry.line, entry.utf16_column || 1));
-    element.append(button);
-    if (entry.children && entry.children.length > 0) {
-      const inner = document.createElement('ul');
-      inner.append(...entry.children.map(item));
-      element.append(inner);
+// The outline's entries go into the list's elements in place: an element is
+// made only for an entry that had none, and a text or place is written only
+// where it changed, so that an edit that moves the lines costs little.
+function fillOutline(list, entries) {
+  while (list.children.length > entries.length) list.lastElementChild.remove();
+  entries.forEach((entry, at) => {
+    let element = list.children[at];
+    if (!element) {
+      element = document.createElement('li');
+      const button = document.createElement('button');
+      button.type = 'button';
+      element.append(button);
+      list.append(element);
     }
-    return element;
-  };
-  list.replaceChildren(...entries.map(item));
+    const button = element.firstElementChild;
+    const place = entry.line + ':' + (entry.utf16_column || 1);
+    if (button.textContent !== entry.name) button.textContent = entry.name;
+    if (button.dataset.place !== place) {
+      button.dataset.place = place;
+      button.title = 'Line ' + entry.line;
+    }
+    const children = entry.children || [];
+    let inner = element.children[1];
+    if (children.length > 0) {
+      if (!inner) {
+        inner = document.createElement('ul');
+        element.append(inner);
+      }
+      fillOutline(inner, children);
+    } else if (inner) {
+      inner.remove();
+    }
+  });
+}
+
+function renderOutline(entries) {
+  fillOutline($('outline'), entries);
   $('outline-area').hidden = entries.length === 0;
 }
+
+$('outline').addEventListener('click', (event) => {
+  const button = event.target.closest('button');
+  if (!button || !button.dataset.place) return;
+  const [line, column] = button.dataset.place.split(':').map(Number);
+  jumpTo(editor, line, column);
+});
 
 // The annotated copy is made only while it is shown, and for a download.
 function wantsCopy() {
@@ -112,17 +139,21 @@ function renderAnnotated(result, asBytes) {
 
 // The lists below the editor are rebuilt only when what they show changed,
 // and after the marks and the counts, when the browser has time.
-let listed = '';
+// Each list is compared apart: a keystroke that changes the findings mostly
+// leaves the outline as it was.
+const listed = {findings: '', outline: ''};  // what the lists show ('' unknown)
+let latestLists = null;
 const later = window.requestIdleCallback || ((task) => setTimeout(task, 0));
 
 function showLists(result, asBytes) {
-  const shown = JSON.stringify([asBytes, result.findings, result.outline]);
-  if (shown === listed) return;
-  listed = shown;
+  const wanted = {findings: JSON.stringify([asBytes, result.findings]), outline: JSON.stringify(result.outline || [])};
+  latestLists = wanted;
+  if (wanted.findings === listed.findings && wanted.outline === listed.outline) return;
   later(() => {
-    if (listed !== shown) return;  // a newer check came first
-    renderFindings(result.findings, asBytes);
-    renderOutline(result.outline || []);
+    if (latestLists !== wanted) return;  // a newer check came first
+    if (listed.findings !== wanted.findings) renderFindings(result.findings, asBytes);
+    if (listed.outline !== wanted.outline) renderOutline(result.outline || []);
+    Object.assign(listed, wanted);
   }, {timeout: 200});
 }
 
@@ -146,7 +177,8 @@ function showEmpty() {
   showFindings(editor, [], false, codesPage);
   $('counts').textContent = '';
   $('download').disabled = true;
-  listed = '';
+  listed.findings = listed.outline = '';
+  latestLists = null;
   renderFindings([], false);
   $('no-findings').hidden = true;
   renderOutline([]);

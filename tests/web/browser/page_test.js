@@ -337,8 +337,12 @@ async function editorServices(page) {
   await hover.waitFor({timeout: 15000}).catch(() => {});
   check(cases[2], (await hover.textContent().catch(() => '')).includes('S RECRUIT unitamt unit'));
 
+  // Moved one line down after the outline was shown: the entry follows it.
+  await page.locator('#outline button[title="Line 1"]', {hasText: 'SHIRE 12,3'}).waitFor();
+  await page.keyboard.press('Control+Home');
+  await page.keyboard.type('; top\n');
   await page.keyboard.press('Control+End');
-  await page.locator('#outline button', {hasText: 'SHIRE 12,3'}).click();
+  await page.locator('#outline button[title="Line 2"]', {hasText: 'SHIRE 12,3'}).click();
   const line = await page.evaluate(() => {
     const root = document.getElementById('editor').shadowRoot;
     return root.querySelector('.cm-activeLine')?.textContent;
