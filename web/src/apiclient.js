@@ -34,7 +34,7 @@ export class ApiClient {
       end_utf16_column: finding.end_utf16_column || finding.end_char_column || finding.end_column,
       fixes: [],
     }));
-    return {checked: true, reason: '', errors: answer.errors, warnings: answer.warnings, findings, outline: [],
+    return {checked: true, reason: '', errors: answer.errors, warnings: answer.warnings, findings, outline: '[]',
             annotated};
   }
   async complete() {

@@ -54,29 +54,60 @@ function setBytesMode(asBytes) {
   $('encoding-note').hidden = !asBytes;
 }
 
-function renderFindings(findings, asBytes) {
-  const list = $('findings');
-  const items = findings.map((finding) => {
-    const item = document.createElement('li');
-    item.className = finding.severity;
-    const button = document.createElement('button');
-    button.type = 'button';
-    button.className = 'finding';
-    const column = asBytes ? finding.column : finding.char_column;  // as the player counts them
-    button.textContent = 'Line ' + finding.line + ', column ' + column + ': ' + finding.severity + ': ' +
-        findingText(finding);
-    button.addEventListener('click', () => selectFinding(editor, finding, asBytes));
-    item.append(button);
-    if (finding.code) {
-      const link = document.createElement('a');
-      link.href = codesPage + '#' + encodeURIComponent(finding.code);
-      link.textContent = finding.code;
-      link.setAttribute('aria-label', 'About ' + finding.code);
-      item.append(link);
-    }
-    return item;
+// Makes `list`'s children the elements of `entries` (each under its key),
+// keeping every element whose key it already shows where it is: a keystroke
+// that adds or takes away one finding touches one element, not the list.
+function syncList(list, entries, keyOf, make) {
+  const seen = new Map();
+  const keys = entries.map((entry) => {
+    const key = keyOf(entry);
+    const count = (seen.get(key) || 0) + 1;
+    seen.set(key, count);
+    return count === 1 ? key : key + '#' + count;
   });
-  list.replaceChildren(...items);
+  const kept = new Map([...list.children].map((element) => [element.dataset.key, element]));
+  let at = list.firstElementChild;
+  entries.forEach((entry, index) => {
+    let element = kept.get(keys[index]);
+    if (element) {
+      kept.delete(keys[index]);
+    } else {
+      element = make(entry);
+      element.dataset.key = keys[index];
+    }
+    if (element === at) {
+      at = at.nextElementSibling;
+    } else {
+      list.insertBefore(element, at);
+    }
+  });
+  for (const element of kept.values()) element.remove();
+}
+
+function findingItem(finding, asBytes) {
+  const item = document.createElement('li');
+  item.className = finding.severity;
+  const button = document.createElement('button');
+  button.type = 'button';
+  button.className = 'finding';
+  const column = asBytes ? finding.column : finding.char_column;  // as the player counts them
+  button.textContent = 'Line ' + finding.line + ', column ' + column + ': ' + finding.severity + ': ' +
+      findingText(finding);
+  button.addEventListener('click', () => selectFinding(editor, finding, asBytes));
+  item.append(button);
+  if (finding.code) {
+    const link = document.createElement('a');
+    link.href = codesPage + '#' + encodeURIComponent(finding.code);
+    link.textContent = finding.code;
+    link.setAttribute('aria-label', 'About ' + finding.code);
+    item.append(link);
+  }
+  return item;
+}
+
+function renderFindings(findings, asBytes) {
+  syncList($('findings'), findings, (finding) => JSON.stringify([asBytes, finding]),
+           (finding) => findingItem(finding, asBytes));
   $('no-findings').hidden = findings.length > 0;
 }
 
@@ -146,13 +177,13 @@ let latestLists = null;
 const later = window.requestIdleCallback || ((task) => setTimeout(task, 0));
 
 function showLists(result, asBytes) {
-  const wanted = {findings: JSON.stringify([asBytes, result.findings]), outline: JSON.stringify(result.outline || [])};
+  const wanted = {findings: JSON.stringify([asBytes, result.findings]), outline: result.outline};
   latestLists = wanted;
   if (wanted.findings === listed.findings && wanted.outline === listed.outline) return;
   later(() => {
     if (latestLists !== wanted) return;  // a newer check came first
     if (listed.findings !== wanted.findings) renderFindings(result.findings, asBytes);
-    if (listed.outline !== wanted.outline) renderOutline(result.outline || []);
+    if (listed.outline !== wanted.outline) renderOutline(JSON.parse(wanted.outline));
     Object.assign(listed, wanted);
   }, {timeout: 200});
 }

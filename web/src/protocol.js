@@ -4,7 +4,7 @@
 //   {id, kind: 'load', bytes}                          -> {loaded: true}
 //   {id, kind: 'worlds'}                               -> [{number, name, games: [N...]}...]
 //   {id, kind: 'check', bytes, game, annotated}        -> {checked, reason, errors, warnings,
-//                                                          findings: [FINDING...], outline: [ENTRY...],
+//                                                          findings: [FINDING...], outline: '[ENTRY...]',
 //                                                          annotated: Uint8Array (empty unless asked)}
 //   {id, kind: 'complete', bytes, game, line, column, asBytes}  -> {replace: SPAN, items: [ITEM...]}
 //   {id, kind: 'hover', bytes, game, line, column, asBytes}     -> HOVER or null
@@ -12,7 +12,9 @@
 // as {id, value} or, when the engine refused, {id, error: 'why'}. `bytes` are
 // the orders (or the archive) as a Uint8Array; lines and columns are 1-based,
 // columns in UTF-16 code units of the line (bytes, with asBytes, for orders
-// kept as bytes).
+// kept as bytes). The outline comes as JSON text: the page compares it with
+// the one shown and reads it only when it changed, which for thousands of
+// entries costs the page less than receiving them as values.
 //
 //   FINDING  {line, column, end_column, char_column, end_char_column, utf16_column, end_utf16_column,
 //             severity: 'error'|'warning'|'note', code, table, message, suggestion (or null),
@@ -81,7 +83,11 @@ export function serveRequests(scope, ready) {
   const handlers = {
     load: (engine, message) => engine.load(message.bytes),
     worlds: (engine) => engine.worlds(),
-    check: (engine, message) => engine.check(message.bytes, message.game, message.annotated),
+    check: async (engine, message) => {
+      const result = await engine.check(message.bytes, message.game, message.annotated);
+      result.outline = JSON.stringify(result.outline);
+      return result;
+    },
     complete: (engine, message) =>
       engine.complete(message.bytes, message.game, message.line, message.column, message.asBytes),
     hover: (engine, message) => engine.hover(message.bytes, message.game, message.line, message.column, message.asBytes),
