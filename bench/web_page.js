@@ -60,17 +60,21 @@ function quantile(values, q) {
 
 const ms = (value) => value.toFixed(1) + ' ms';
 
-// Installed before the page's own script: notes when the status line changes.
+// Installed before the page's own script: notes when the status line changes
+// (its own text only: the lists' changes are no status) and when each key
+// reaches the page, on the page's own clock (a key event's timeStamp, set
+// where the key was sent, can run ahead of it).
 function watchStatus() {
   window.vyrBench = {changes: [], keys: []};
-  document.addEventListener('keydown', (event) => window.vyrBench.keys.push(event.timeStamp), true);
-  new MutationObserver(() => {
+  window.addEventListener('keydown', () => window.vyrBench.keys.push(performance.now()), true);
+  document.addEventListener('DOMContentLoaded', () => {
     const status = document.getElementById('status');
-    if (!status) return;
-    const at = performance.now();
-    const text = status.textContent;
-    requestAnimationFrame(() => window.vyrBench.changes.push({text, at, frame: performance.now()}));
-  }).observe(document, {subtree: true, childList: true, characterData: true});
+    new MutationObserver(() => {
+      const at = performance.now();
+      const text = status.textContent;
+      requestAnimationFrame(() => window.vyrBench.changes.push({text, at, frame: performance.now()}));
+    }).observe(status, {subtree: true, childList: true, characterData: true});
+  });
 }
 
 // The processor time (ms) of the page's main thread and its worker in a trace.
