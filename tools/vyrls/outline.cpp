@@ -113,7 +113,6 @@ void appendDocumentSymbols(std::string& out, const TEXTDOCUMENT& document, const
   out += ']';
 }
 
-
 std::string documentSymbolsText(const TEXTDOCUMENT& document, const FEATURECONTEXT& context) {
   CHECKOPTIONS options;
   options.suggestions = 0;
