@@ -126,8 +126,13 @@ function compare(name, bytes, game, archive) {
       engine.load(fs.readFileSync(archive));
       loadedArchive = archive;
     } catch (refused) {
-      // Data that the engine refuses, vyrcheck refuses as well.
+      // Data that the engine refuses, vyrcheck refuses as well, and the
+      // engine's answer says why.
       loadedArchive = '';
+      if (refused instanceof SyntaxError || !refused.message) {
+        fail(name, 'the engine refused the data without a reason: ' + refused);
+        return;
+      }
       const status = spawnSync(vyrcheck, [...common, '-'], {input: bytes}).status;
       if (status === 3) {
         passed++;
@@ -247,6 +252,31 @@ for (const [name, text, outline, fixes] of services) {
     console.log('ok     services: ' + name);
   } else {
     fail('services: ' + name, got);
+  }
+}
+
+// Completion and hover at a 1-based UTF-16 column, as the page asks: the span
+// each answers ("line:column-end") and what it offers.
+const asked = [
+  ['completion after one letter', 'R\n', 'complete', 1, 2, '1:1-2',
+   (answer) => answer.items.some((item) => item.text === 'RECRUIT')],
+  ['completion of a unit after a count', '#VYR 1\nSHIRE 12,3\nRECRUIT 40 Pik\n', 'complete', 3, 15, '3:12-15',
+   (answer) => answer.items.some((item) => item.text === 'Pikemen')],
+  ['hover on a command after a character of two UTF-16 units', 'RENAME "\u{1F600}"\nRECRUIT 40 Pikemen\n', 'hover',
+   2, 3, '2:1-8', (answer) => answer.text.includes('RECRUIT unitamt unit')],
+  ['hover on a name past a character of two UTF-16 units', 'RENAME "\u{1F600}" ; x\n', 'hover', 1, 9, '1:8-12',
+   (answer) => answer.text !== ''],
+];
+for (const [name, text, service, line, column, span, offers] of asked) {
+  const answer = service === 'complete' ? engine.complete(Buffer.from(text, 'utf8'), 1, line, column, false)
+                                        : engine.hover(Buffer.from(text, 'utf8'), 1, line, column, false);
+  const place = answer && (service === 'complete' ? answer.replace : answer);
+  const got = place ? place.line + ':' + place.utf16_column + '-' + place.end_utf16_column : 'nothing';
+  if (got === span && offers(answer)) {
+    passed++;
+    console.log('ok     ' + service + ': ' + name);
+  } else {
+    fail(service + ': ' + name, got + ' ' + JSON.stringify(answer).slice(0, 300));
   }
 }
 
