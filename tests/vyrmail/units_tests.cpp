@@ -99,9 +99,14 @@ TEST(VyrmailStore, ChangedLinesAndNames) {
     std::string after;
     int changed;
   };
+  // A middle too large to compare line by line (2,102 by 2,102 lines, past
+  // four million pairs) counts every line of the longer side as changed.
+  std::string middle;
+  for (int k = 0; k < 2100; ++k) middle += "line " + std::to_string(k) + "\n";
   const CASE cases[] = {
       {"a\nb\nc\n", "a\nb\nc\n", 0}, {"a\nb\nc\n", "a\nB\nc\n", 1}, {"a\nb\nc\n", "a\nc\n", 1},
       {"a\nc\n", "a\nb\nb2\nc\n", 2}, {"", "a\nb\n", 2},             {"a\nb\nc\nd\n", "d\nc\nb\na\n", 3},
+      {"x\n" + middle + "y\n", "X\n" + middle + "Y\n", 2102},
   };
   for (const CASE& c : cases) EXPECT_EQ(changedLineCount(c.before, c.after), c.changed) << c.before << c.after;
   EXPECT_EQ(safeName("Alice@Example.ORG"), "alice@example.org");
