@@ -1,6 +1,7 @@
 // The request log never makes a request wait: with its file a pipe nobody
 // reads, lines beyond its queue are dropped and counted, and what was kept
-// comes out whole and in order once the pipe is read.
+// comes out whole and in order once the pipe is read. A log file is opened
+// again only when asked (a rotation), whatever descriptor it got.
 #include "vyrserve/accesslog.h"
 
 #include <fcntl.h>
@@ -8,7 +9,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -48,6 +51,44 @@ TEST(VyrserveAccessLog, DropsAndCountsWhatAStuckWriterCannotTake) {
   for (std::size_t end = 100; end < drained.size(); end += 101) ASSERT_EQ(drained[end], '\n') << end;
   ::close(reader);
   fs::remove(fifo);
+}
+
+std::string fileText(const fs::path& path) {
+  std::ifstream in(path);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST(VyrserveAccessLog, ReopensItsFileOnlyWhenAskedOnAnyDescriptor) {
+  const fs::path file = fs::temp_directory_path() / ("vyrserve-reopen-" + std::to_string(::getpid()));
+  const fs::path moved = file.string() + ".1";
+  fs::remove(file);
+  fs::remove(moved);
+  const int input = ::dup(0);  // a server started with standard input closed opens its log as descriptor 0
+  ASSERT_GE(input, 0);
+  ::close(0);
+  {
+    ACCESSLOG log(file.string());
+    std::string fault;
+    const int opened = log.open(fault);
+    EXPECT_EQ(opened, 1) << fault;
+    log.write("one");
+    log.reopen();
+    log.write("two");
+    // The writer has taken the reopening once "two" is in the file (a minute at most against a hang).
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (opened == 1 && fileText(file) != "one\ntwo\n" && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    fs::rename(file, moved);  // moved away without a reopening: the lines follow the file
+    log.write("three");
+  }
+  ::dup2(input, 0);
+  ::close(input);
+  EXPECT_EQ(fileText(moved), "one\ntwo\nthree\n");
+  EXPECT_FALSE(fs::exists(file));
+  fs::remove(file);
+  fs::remove(moved);
 }
 
 }  // namespace

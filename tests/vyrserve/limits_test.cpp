@@ -51,6 +51,15 @@ int answersIn(const std::string& bytes) {
   return count;
 }
 
+// Sends the head of a check of 24 bytes and waits until it is read: the
+// request has begun, and its body is awaited.
+bool beginCheck(int socket) {
+  char piece[64] = {};
+  return sendAll(socket,
+                 "POST /api/check HTTP/1.1\r\nHost: x\r\nContent-Length: 24\r\nExpect: 100-continue\r\n\r\n") &&
+         ::recv(socket, piece, sizeof piece - 1, 0) > 0 && std::string(piece).substr(0, 12) == "HTTP/1.1 100";
+}
+
 TEST(VyrserveFraming, RefusesAmbiguousOrOversizedBodiesAtOnceAndCloses) {
   SERVERPROCESS server({"--data", VYR_BUILT_ARCHIVE, "--max-bytes", "2000", "--timeout", "600"});
   const std::string check = nlohmann::json{{"orders", "BANISH 3\n"}, {"game", 1}}.dump();
@@ -193,23 +202,45 @@ TEST(VyrserveLimits, IdleConnectionsDoNotStarveTheWorkers) {
   for (const int socket : idle) ::close(socket);
 }
 
+// A refused request's connection, which its client keeps open, is let go once
+// the server has lingered on it a moment, not at the request's timeout.
+TEST(VyrserveLimits, ARefusedConnectionLeavesItsPlaceAfterAMoment) {
+  SERVERPROCESS server({"--data", VYR_BUILT_ARCHIVE, "--per-client", "2", "--timeout", "600"});
+  const int busy = connectTo(server.port());
+  ASSERT_TRUE(beginCheck(busy));
+  const int refused = connectTo(server.port());
+  ASSERT_TRUE(sendAll(refused, "BREW / HTTP/1.1\r\nHost: x\r\n\r\n"));
+  EXPECT_EQ(readAnswer(refused).status, 400);
+  RAWANSWER again;  // a minute at most against a hang
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (again.status == 0 && std::chrono::steady_clock::now() < deadline) {
+    again = get(server.port(), "/healthz");
+    if (again.status == 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_EQ(again.status, 200);
+  ::close(refused);
+  ::close(busy);
+}
+
 // When all the connections the server takes are open, the longest idle one
 // makes room for a new client; one busy with a request is never closed.
 TEST(VyrserveLimits, ANewClientTakesTheLongestIdleConnectionsPlace) {
   SERVERPROCESS server({"--data", VYR_BUILT_ARCHIVE, "--max-connections", "2", "--timeout", "600"});
   const int idle = connectTo(server.port());
-  ASSERT_TRUE(sendAll(idle, "GET /healthz HTTP/1.1\r\nHost: x\r\n\r\n"));
-  ASSERT_EQ(readAnswer(idle).status, 200);
   const int busy = connectTo(server.port());
-  ASSERT_TRUE(sendAll(
-      busy, "POST /api/check HTTP/1.1\r\nHost: x\r\nContent-Length: 24\r\nExpect: 100-continue\r\n\r\n"));
-  char piece[64] = {};
-  ASSERT_GT(::recv(busy, piece, sizeof piece - 1, 0), 0);  // the head is read: the request has begun
-  EXPECT_EQ(std::string(piece).substr(0, 12), "HTTP/1.1 100");
+  ASSERT_TRUE(beginCheck(idle));
+  ASSERT_TRUE(beginCheck(busy));
+  const int third = connectTo(server.port());  // both busy: no place for it
+  bool closed = false;
+  EXPECT_EQ(readToClose(third, closed), "");
+  EXPECT_TRUE(closed);
+  ::close(third);
+  ASSERT_TRUE(sendAll(idle, "{\"orders\":\"\",\"game\":1}  "));
+  ASSERT_EQ(readAnswer(idle).status, 200);  // and kept open
   RAWANSWER fresh;  // until the first connection, answered, counts as idle
   for (int attempt = 0; attempt < 1000 && fresh.status == 0; ++attempt) fresh = get(server.port(), "/healthz");
   EXPECT_EQ(fresh.status, 200);
-  bool closed = false;
+  closed = false;
   EXPECT_EQ(readToClose(idle, closed), "");
   EXPECT_TRUE(closed);
   ASSERT_TRUE(sendAll(busy, "{\"orders\":\"\",\"game\":1}  "));

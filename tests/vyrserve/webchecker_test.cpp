@@ -1,5 +1,6 @@
 // The web checker's pieces that need no server: the command line, the byte
-// codings, the code guide's rendering, and the fair hand-over of the engine.
+// codings, the code guide's rendering, the latency histogram, and the fair
+// hand-over of the engine.
 #include "vyrserve/webchecker.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "vyrserve/guidepage.h"
+#include "vyrserve/metrics.h"
 #include "vyrserve/options.h"
 
 namespace vyr {
@@ -103,6 +105,25 @@ TEST(VyrserveCoding, KnowsValidUtf8) {
     SCOPED_TRACE(encodeBase64(bytes));
     EXPECT_EQ(isValidUtf8(bytes), valid);
   }
+}
+
+TEST(VyrserveMetrics, EachAnswerCountsInTheFirstBucketThatHoldsIt) {
+  SERVERMETRICS metrics;
+  for (const double seconds : {0.0004, 0.001, 0.003, 9.5, 10.0, 11.0, 600.0}) metrics.answered(200, false, seconds);
+  const std::string text = metrics.text(0);
+  struct CASE {
+    std::string bound;
+    int count;  // answers at most that long
+  };
+  const std::vector<CASE> cases = {
+      {"0.001", 2}, {"0.0025", 2}, {"0.005", 3}, {"2.5", 3}, {"10", 5}, {"+Inf", 7},
+  };
+  for (const CASE& c : cases) {
+    const std::string line =
+        "vyrserve_request_duration_seconds_bucket{le=\"" + c.bound + "\"} " + std::to_string(c.count) + "\n";
+    EXPECT_NE(text.find(line), std::string::npos) << line << text;
+  }
+  EXPECT_NE(text.find("vyrserve_request_duration_seconds_count 7\n"), std::string::npos) << text;
 }
 
 TEST(VyrserveGuide, RendersTheGuideAsEscapedHtml) {
