@@ -32,6 +32,7 @@ TEST(VyrlsDocument, PositionsAndOffsetsConvertBothWays) {
       {"ab\rcd\n", {2, 0}, kUtf16, 6, {2, 0}},
       {"ab\ncd", {7, 3}, kUtf16, 5, {1, 2}},  // past the last line: the end
       {"ab\ncd", {-1, 3}, kUtf16, 0, {0, 0}},
+      {"a\xdf\xbfz", {0, 3}, kUtf16, 4, {0, 3}},     // U+07FF, the last of two bytes, is one unit
       {"a\xff\xc3z", {0, 3}, kUtf16, 3, {0, 3}},     // bytes that are no UTF-8: one unit each
       {"a\xed\xa0\x80z", {0, 2}, kUtf8, 2, {0, 2}},  // an encoded surrogate is no character
       {"", {0, 0}, kUtf16, 0, {0, 0}},

@@ -126,9 +126,11 @@ void expectSameAsVyrcheck(const std::string& text, const json& diagnostics, bool
 TEST(VyrlsProtocol, LifeCycleEndsWithTheStatusOfShutdown) {
   struct CASE {
     bool shutdown;
+    bool exit;  // false: the input ends instead
     int status;
   };
-  for (const CASE c : {CASE{true, 0}, CASE{false, 1}}) {
+  for (const CASE c : {CASE{true, true, 0}, CASE{false, true, 1}, CASE{true, false, 0}, CASE{false, false, 1}}) {
+    SCOPED_TRACE(std::to_string(c.shutdown) + std::to_string(c.exit));
     LSPCLIENT client;
     const json result = client.start();
     ASSERT_TRUE(result.is_object());
@@ -142,7 +144,11 @@ TEST(VyrlsProtocol, LifeCycleEndsWithTheStatusOfShutdown) {
       client.request(3, "textDocument/hover", json::object());
       EXPECT_EQ(client.response(3)["error"]["code"], -32600);
     }
-    client.notify("exit");
+    if (c.exit) {
+      client.notify("exit");
+    } else {
+      client.closeInput();
+    }
     EXPECT_EQ(client.exitStatus(), c.status);
   }
 }
@@ -169,12 +175,15 @@ TEST(VyrlsProtocol, DiagnosticsAreVyrchecksFindingsInTheNegotiatedEncoding) {
   }
 }
 
+// Without a codes URL the codes link to the guide beside the program: from
+// the build directory, the source tree's.
 TEST(VyrlsProtocol, TheExampleOrdersGiveVyrchecksFindings) {
   const std::string text = slurp(std::string(VYR_SOURCE_DIR) + "/examples/orders-mistakes.txt");
   LSPCLIENT client;
-  client.start({{"codesUrl", kExampleCodes}});
+  client.start();
   client.open(kUri, text);
-  expectSameAsVyrcheck(text, diagnosticsOf(client.diagnostics(kUri, 1)), true);
+  expectSameAsVyrcheck(text, diagnosticsOf(client.diagnostics(kUri, 1)), true,
+                       "file://" + std::string(VYR_SOURCE_DIR) + "/doc/codes.md");
 }
 
 // Edits in UTF-16 positions, each checked against vyrcheck on the text the
