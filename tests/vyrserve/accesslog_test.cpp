@@ -6,9 +6,12 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -60,6 +63,25 @@ std::string fileText(const fs::path& path) {
   return text.str();
 }
 
+// Waits until the file holds `text`, woken by each write to it (a minute at
+// most against a hang).
+bool waitForText(const fs::path& file, const std::string& text) {
+  const int watch = ::inotify_init1(IN_CLOEXEC);
+  if (watch < 0 || ::inotify_add_watch(watch, file.c_str(), IN_MODIFY) < 0) return false;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  bool found = fileText(file) == text;
+  while (!found && std::chrono::steady_clock::now() < deadline) {
+    pollfd written{watch, POLLIN, 0};
+    if (::poll(&written, 1, 60000) > 0) {
+      std::array<char, 4096> events{};
+      if (::read(watch, events.data(), events.size()) < 0) break;
+    }
+    found = fileText(file) == text;
+  }
+  ::close(watch);
+  return found;
+}
+
 TEST(VyrserveAccessLog, ReopensItsFileOnlyWhenAskedOnAnyDescriptor) {
   const fs::path file = fs::temp_directory_path() / ("vyrserve-reopen-" + std::to_string(::getpid()));
   const fs::path moved = file.string() + ".1";
@@ -76,10 +98,10 @@ TEST(VyrserveAccessLog, ReopensItsFileOnlyWhenAskedOnAnyDescriptor) {
     log.write("one");
     log.reopen();
     log.write("two");
-    // The writer has taken the reopening once "two" is in the file (a minute at most against a hang).
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (opened == 1 && fileText(file) != "one\ntwo\n" && std::chrono::steady_clock::now() < deadline)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    // The writer has taken the reopening once "two" is in the file.
+    if (opened == 1) {
+      EXPECT_TRUE(waitForText(file, "one\ntwo\n"));
+    }
     fs::rename(file, moved);  // moved away without a reopening: the lines follow the file
     log.write("three");
   }

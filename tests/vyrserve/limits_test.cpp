@@ -211,7 +211,9 @@ TEST(VyrserveLimits, ARefusedConnectionLeavesItsPlaceAfterAMoment) {
   const int refused = connectTo(server.port());
   ASSERT_TRUE(sendAll(refused, "BREW / HTTP/1.1\r\nHost: x\r\n\r\n"));
   EXPECT_EQ(readAnswer(refused).status, 400);
-  RAWANSWER again;  // a minute at most against a hang
+  // The server signals nothing when the linger ends: its place is tried
+  // again, paced, until it is given back (a minute at most against a hang).
+  RAWANSWER again;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   while (again.status == 0 && std::chrono::steady_clock::now() < deadline) {
     again = get(server.port(), "/healthz");
