@@ -1,6 +1,7 @@
-// Builds the page's own files into a folder: the bundles of the page and its
-// worker (esbuild, from the packages installed by `npm ci`, nothing fetched),
-// the HTML and the style, and the guide to the finding codes as a page.
+// Builds the page's own files into a folder: the bundles of the page, its
+// early start and its worker (esbuild, from the packages installed by
+// `npm ci`, nothing fetched), the HTML and the style, and the guide to the
+// finding codes as a page.
 //
 //   node build.mjs OUT_DIR CODES_MD
 //
@@ -20,19 +21,25 @@ if (!outDir || !codesFile) {
 }
 fs.mkdirSync(outDir, {recursive: true});
 
-const bundles = [['src/boot.js', 'boot.js'], ['src/main.js', 'page.js'], ['src/worker.js', 'worker.js']];
-for (const [source, target] of bundles) {
-  await esbuild.build({
-    entryPoints: [path.join(here, source)],
-    outfile: path.join(outDir, target),
-    bundle: true,
-    format: 'iife',
-    minify: true,
-    target: ['chrome100', 'firefox100', 'safari15'],
-    legalComments: 'none',
-    logLevel: 'warning',
-  });
+const options = {
+  bundle: true,
+  minify: true,
+  target: ['chrome100', 'firefox100', 'safari15'],
+  legalComments: 'none',
+  logLevel: 'warning',
+};
+// The early start and the worker: classic scripts, one file each.
+for (const [source, target] of [['src/boot.js', 'boot.js'], ['src/worker.js', 'worker.js']]) {
+  await esbuild.build({...options, entryPoints: [path.join(here, source)], outfile: path.join(outDir, target),
+                       format: 'iife'});
 }
+// The page: a module (page.js), the editing module it loads later
+// (editing.js) and the code both share (shared.js), named so that the page
+// can ask for it at once. A second shared file would take the same name,
+// which esbuild refuses.
+await esbuild.build({...options, outdir: outDir,
+                     entryPoints: {page: path.join(here, 'src/main.js'), editing: path.join(here, 'src/editing.js')},
+                     format: 'esm', splitting: true, entryNames: '[name]', chunkNames: 'shared'});
 for (const file of ['index.html', 'style.css', 'favicon.svg']) fs.copyFileSync(path.join(here, file), path.join(outDir, file));
 
 // A heading's anchor: lower case, runs of other characters than letters,

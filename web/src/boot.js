@@ -1,19 +1,28 @@
 // Starts the checker before the page's own, larger script has loaded: the
-// worker (which compiles the engine) and the fetch of the game data then run
-// while the page builds its editor. The page takes them from `vyrChecker`;
-// without WebAssembly or workers there is none, and the page uses the
-// server's API instead.
+// worker compiles the engine and fetches the game data while the page builds
+// its editor, and the orders of a check link that names its game are checked
+// meanwhile. The page takes all this from `vyrChecker`; without WebAssembly
+// or workers there is none, and the page uses the server's API instead.
 import {EngineClient} from './protocol.js';
+import {readFragment, linkGame} from './link.js';
+import {textBytes} from './orderstext.js';
+
+// The check of a link's orders: {game, bytes, result}, or null.
+function firstCheck(client) {
+  const wanted = readFragment(location.hash);
+  const game = linkGame(wanted.game);
+  if (wanted.text === '' || game === null) return null;
+  const bytes = textBytes(wanted.text, wanted.asBytes);
+  if (bytes === null) return null;
+  const result = client.check(bytes, game, false);
+  result.catch(() => {});  // the page checks again
+  return {game, bytes, result};
+}
 
 if (typeof WebAssembly === 'object' && typeof Worker === 'function') {
   const client = new EngineClient(new Worker('worker.js'));
-  const worlds = fetch('syntax.dat', {credentials: 'omit'})
-      .then((response) => {
-        if (!response.ok) throw new Error('the game data (syntax.dat) could not be fetched: ' + response.status);
-        return response.arrayBuffer();
-      })
-      .then((bytes) => client.load(new Uint8Array(bytes)))
-      .then(() => client.worlds());
-  worlds.catch(() => {});  // the page says why
-  window.vyrChecker = {client, worlds};
+  // Asked together: the worker answers in turn, without waiting on the page.
+  const worlds = Promise.all([client.loadFrom('syntax.dat'), client.worlds()]).then(([, list]) => list);
+  worlds.catch(() => {});  // the page says why (the load's reason comes first)
+  window.vyrChecker = {client, worlds, first: firstCheck(client)};
 }

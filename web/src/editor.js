@@ -1,14 +1,12 @@
 // The orders editor: CodeMirror with the engine's findings as marks in the
 // text, its completion and hover, and the places of findings and outline
 // entries turned into offsets of the document.
-import {EditorState} from '@codemirror/state';
+import {EditorState, Compartment} from '@codemirror/state';
 import {
   EditorView, keymap, lineNumbers, highlightActiveLine, highlightActiveLineGutter, drawSelection,
   highlightSpecialChars, hoverTooltip,
 } from '@codemirror/view';
-import {defaultKeymap, history, historyKeymap} from '@codemirror/commands';
 import {setDiagnostics, lintGutter, lintKeymap} from '@codemirror/lint';
-import {autocompletion} from '@codemirror/autocomplete';
 
 // The offset of a 1-based line and column (UTF-16 code units, or bytes for
 // orders kept as bytes, where each byte is one character); past the line's
@@ -46,11 +44,10 @@ function fixAction(fix, asBytes) {
   };
 }
 
-// The findings of a check as the editor's marks. `codesPage` is the address
-// of the page that explains each code.
-export function showFindings(view, findings, asBytes, codesPage) {
-  const doc = view.state.doc;
-  const diagnostics = findings.map((finding) => {
+// The findings of a check as marks of the document `doc`. `codesPage` is the
+// address of the page that explains each code.
+function diagnosticsOf(doc, findings, asBytes, codesPage) {
+  return findings.map((finding) => {
     const {from, to} = findingRange(doc, finding, asBytes);
     return {
       from,
@@ -74,7 +71,11 @@ export function showFindings(view, findings, asBytes, codesPage) {
       },
     };
   });
-  view.dispatch(setDiagnostics(view.state, diagnostics));
+}
+
+// The findings of a check as the editor's marks.
+export function showFindings(view, findings, asBytes, codesPage) {
+  view.dispatch(setDiagnostics(view.state, diagnosticsOf(view.state.doc, findings, asBytes, codesPage)));
 }
 
 // Selects a finding's field (or the place of a missing one) and focuses the editor.
@@ -127,13 +128,20 @@ const typingOverSelection = EditorView.domEventHandlers({
   },
 });
 
+// The undo history, the usual keys and completion come in a module of their
+// own (editing.js), loaded once the editor is made: the page's script and its
+// first marks do not wait for it. Until then the editor takes plain typing.
+const editing = new Compartment();
+const completionSources = new WeakMap();
+
 // Mounts the editor in a shadow root of `host`: its styles then go into a
 // style sheet of their own, which the page's Content Security Policy allows,
 // where a <style> element would need 'unsafe-inline'.
 // `services.complete(line, column)` and `services.hover(line, column)` answer
 // the engine's items and hover (promises); `services.changed(view)` hears of
-// every change of the text.
-export function createEditor(host, services, text) {
+// every change of the text. `marks` ({findings, asBytes, codesPage}), when
+// given, are the text's marks from the start, drawn with it.
+export function createEditor(host, services, text, marks) {
   const root = host.attachShadow({mode: 'open'});
   const parent = document.createElement('div');
   parent.style.height = '100%';
@@ -175,33 +183,39 @@ export function createEditor(host, services, text) {
       },
     };
   });
-  return new EditorView({
-    parent,
-    root,
-    state: EditorState.create({
-      doc: text,
-      extensions: [
-        pageTheme,
-        lineNumbers(),
-        highlightActiveLineGutter(),
-        highlightSpecialChars(),
-        history(),
-        drawSelection(),
-        highlightActiveLine(),
-        lintGutter(),
-        // The list opens with no item chosen: Enter ends the line, and an item
-        // is taken by a click, or by the arrow keys and then Enter.
-        autocompletion({override: [completionSource], activateOnTyping: true, selectOnOpen: false}),
-        hover,
-        keymap.of([...lintKeymap, ...historyKeymap, ...defaultKeymap]),
-        typingOverSelection,
-        EditorView.contentAttributes.of({
-          'aria-label': 'Orders', 'spellcheck': 'false', 'autocapitalize': 'off', 'autocorrect': 'off',
-        }),
-        EditorView.updateListener.of((update) => {
-          if (update.docChanged) services.changed(update.view);
-        }),
-      ],
-    }),
+  let state = EditorState.create({
+    doc: text,
+    extensions: [
+      pageTheme,
+      lineNumbers(),
+      highlightActiveLineGutter(),
+      highlightSpecialChars(),
+      drawSelection(),
+      highlightActiveLine(),
+      lintGutter(),
+      hover,
+      keymap.of(lintKeymap),
+      editing.of([]),
+      typingOverSelection,
+      EditorView.contentAttributes.of({
+        'aria-label': 'Orders', 'spellcheck': 'false', 'autocapitalize': 'off', 'autocorrect': 'off',
+      }),
+      EditorView.updateListener.of((update) => {
+        if (update.docChanged) services.changed(update.view);
+      }),
+    ],
   });
+  if (marks) {
+    state = state.update(setDiagnostics(state, diagnosticsOf(state.doc, marks.findings, marks.asBytes,
+                                                              marks.codesPage))).state;
+  }
+  const view = new EditorView({parent, root, state});
+  completionSources.set(view, completionSource);
+  return view;
+}
+
+// Adds them to an editor that createEditor made.
+export async function addEditing(view) {
+  const {editingExtensions} = await import('./editing.js');
+  view.dispatch({effects: editing.reconfigure(editingExtensions(completionSources.get(view)))});
 }

@@ -3,8 +3,9 @@
 // copy and the check link around it. Every text from the orders or the data
 // is put into the page as text (textContent), never as markup.
 import {ApiClient} from './apiclient.js';
-import {createEditor, showFindings, selectFinding, jumpTo, findingText} from './editor.js';
-import {readFileBytes, textBytes, bytesAsText, bytesToBase64, base64ToBytes} from './orderstext.js';
+import {createEditor, addEditing, showFindings, selectFinding, jumpTo, findingText} from './editor.js';
+import {readFileBytes, textBytes, bytesAsText, bytesToBase64} from './orderstext.js';
+import {readFragment, linkGame} from './link.js';
 
 const codesPage = 'codes.html';
 const $ = (id) => document.getElementById(id);
@@ -176,8 +177,8 @@ const listed = {findings: '', outline: ''};  // what the lists show ('' unknown)
 let latestLists = null;
 const later = window.requestIdleCallback || ((task) => setTimeout(task, 0));
 
-function showLists(result, asBytes) {
-  const wanted = {findings: JSON.stringify([asBytes, result.findings]), outline: result.outline};
+function showLists(result, asBytes, findingsKey) {
+  const wanted = {findings: findingsKey, outline: result.outline};
   latestLists = wanted;
   if (wanted.findings === listed.findings && wanted.outline === listed.outline) return;
   later(() => {
@@ -188,8 +189,16 @@ function showLists(result, asBytes) {
   }, {timeout: 200});
 }
 
+// The findings the editor's marks show, as JSON text, and the version of the
+// text they were set for: marks already set for this version are left alone.
+let marked = {version: -1, findings: ''};
+
 function show(result, asBytes, withCopy) {
-  showFindings(editor, result.findings, asBytes, codesPage);
+  const findings = JSON.stringify([asBytes, result.findings]);
+  if (marked.version !== version || marked.findings !== findings) {
+    showFindings(editor, result.findings, asBytes, codesPage);
+    marked = {version, findings};
+  }
   const counts = plural(result.errors, 'error') + ', ' + plural(result.warnings, 'warning');
   $('counts').textContent = '(' + counts + ')';
   $('download').disabled = !result.checked;  // the copy of a check that stopped early is incomplete
@@ -198,7 +207,7 @@ function show(result, asBytes, withCopy) {
   } else {
     say('Checked: ' + counts + '.');
   }
-  showLists(result, asBytes);
+  showLists(result, asBytes, findings);
   if (withCopy) renderAnnotated(result, asBytes);
 }
 
@@ -206,6 +215,7 @@ function show(result, asBytes, withCopy) {
 // orders): it shows nothing to correct.
 function showEmpty() {
   showFindings(editor, [], false, codesPage);
+  marked = {version: -1, findings: ''};
   $('counts').textContent = '';
   $('download').disabled = true;
   listed.findings = listed.outline = '';
@@ -215,6 +225,19 @@ function showEmpty() {
   renderOutline([]);
   $('annotated').textContent = '';
   say(live ? 'Ready: your orders are checked as you type.' : 'Ready: press Check to check your orders.');
+}
+
+// The check boot.js began for a check link's orders: it answers the first
+// check of the same bytes for the same game, if no copy is wanted.
+let early = null;
+function earlyCheck(bytes, game, withCopy) {
+  const first = early;
+  early = null;
+  if (!first || withCopy || first.game !== game || first.bytes.length !== bytes.length ||
+      !first.bytes.every((byte, at) => byte === bytes[at])) {
+    return null;
+  }
+  return first.result;
 }
 
 // One check at a time; changes made meanwhile are checked when it answers.
@@ -234,7 +257,7 @@ async function check() {
   const asBytes = orders.asBytes;
   const withCopy = wantsCopy();
   try {
-    const result = await client.check(bytes, game(), withCopy);
+    const result = await (earlyCheck(bytes, game(), withCopy) || client.check(bytes, game(), withCopy));
     if (asked === version) show(result, asBytes, withCopy);
   } catch (fault) {
     say('The check failed: ' + fault.message, true);
@@ -332,23 +355,6 @@ async function copyLink() {
   }
 }
 
-// The game and orders of a check link: {game, text, asBytes}.
-function readFragment() {
-  const parameters = new URLSearchParams(location.hash.slice(1));
-  const wanted = {game: parameters.get('game'), text: '', asBytes: false};
-  if (parameters.has('bytes')) {
-    try {
-      wanted.text = bytesAsText(base64ToBytes(parameters.get('bytes')));
-      wanted.asBytes = true;
-    } catch (damaged) {
-      wanted.text = '';
-    }
-  } else if (parameters.has('orders')) {
-    wanted.text = parameters.get('orders');
-  }
-  return wanted;
-}
-
 function fillGames(worlds, wanted) {
   const numbers = [];
   for (const world of worlds) {
@@ -362,7 +368,7 @@ function fillGames(worlds, wanted) {
     }
   }
   const fallback = numbers.includes(1) || numbers.length === 0 ? 1 : numbers[0];
-  const chosen = /^-?\d+$/.test(wanted || '') ? Number(wanted) : fallback;
+  const chosen = linkGame(wanted) ?? fallback;
   if (!numbers.includes(chosen)) {
     const option = document.createElement('option');
     option.value = String(chosen);
@@ -374,7 +380,10 @@ function fillGames(worlds, wanted) {
 
 // The checker boot.js started, or the server's API where it could not start one.
 function startClient() {
-  if (window.vyrChecker) return window.vyrChecker;
+  if (window.vyrChecker) {
+    early = window.vyrChecker.first;
+    return window.vyrChecker;
+  }
   live = false;
   $('check').hidden = false;
   const api = new ApiClient();
@@ -382,13 +391,23 @@ function startClient() {
 }
 
 async function start() {
-  const wanted = readFragment();
+  const wanted = readFragment(location.hash);
   const started = startClient();
   client = started.client;
-  editor = createEditor($('editor'), services, wanted.text);
+  // A check link's orders appear with their marks: the editor is made when
+  // the check boot.js began has answered, with them.
+  const first = early && await early.result.catch(() => null);
+  const marks = first && {findings: first.findings, asBytes: wanted.asBytes, codesPage};
+  editor = createEditor($('editor'), services, wanted.text, marks);
+  if (marks) marked = {version, findings: JSON.stringify([wanted.asBytes, first.findings])};
   setBytesMode(wanted.asBytes);
+  // With no orders to show checked, the page is ready when the editor is whole.
+  const editing = addEditing(editor).catch((fault) => {
+    say('The editor\'s completion and undo could not be loaded: ' + fault.message, true);
+  });
   try {
     fillGames(await started.worlds, wanted.game);
+    if (editor.state.doc.length === 0) await editing;
   } catch (fault) {
     client = null;
     say('The checker could not start: ' + fault.message, true);

@@ -2,6 +2,7 @@
 // answers each request with the same id, in the order asked:
 //
 //   {id, kind: 'load', bytes}                          -> {loaded: true}
+//   {id, kind: 'load', url}                            -> {loaded: true}
 //   {id, kind: 'worlds'}                               -> [{number, name, games: [N...]}...]
 //   {id, kind: 'check', bytes, game, annotated}        -> {checked, reason, errors, warnings,
 //                                                          findings: [FINDING...], outline: '[ENTRY...]',
@@ -10,9 +11,11 @@
 //   {id, kind: 'hover', bytes, game, line, column, asBytes}     -> HOVER or null
 //
 // as {id, value} or, when the engine refused, {id, error: 'why'}. `bytes` are
-// the orders (or the archive) as a Uint8Array; lines and columns are 1-based,
-// columns in UTF-16 code units of the line (bytes, with asBytes, for orders
-// kept as bytes). The outline comes as JSON text: the page compares it with
+// the orders (or the archive) as a Uint8Array; an archive named by its `url`
+// (relative to the worker's script) is fetched by the worker as soon as it is
+// asked for, while the engine may still be starting. Lines and columns are
+// 1-based, columns in UTF-16 code units of the line (bytes, with asBytes, for
+// orders kept as bytes). The outline comes as JSON text: the page compares it with
 // the one shown and reads it only when it changed, which for thousands of
 // entries costs the page less than receiving them as values.
 //
@@ -62,6 +65,9 @@ export class EngineClient {
   load(bytes) {
     return this.ask('load', {bytes});
   }
+  loadFrom(url) {
+    return this.ask('load', {url});
+  }
   worlds() {
     return this.ask('worlds', {});
   }
@@ -76,12 +82,21 @@ export class EngineClient {
   }
 }
 
+// The bytes of the archive a load asks for.
+function archiveBytes(message) {
+  if (!message.url) return Promise.resolve(message.bytes);
+  return fetch(message.url, {credentials: 'omit'}).then((response) => {
+    if (!response.ok) throw new Error('the game data (' + message.url + ') could not be fetched: ' + response.status);
+    return response.arrayBuffer();
+  }).then((buffer) => new Uint8Array(buffer));
+}
+
 // The worker's side: answers every request of `scope` (the worker's global)
 // from the engine `ready` resolves to (see engineapi.js; its methods may
 // answer promises), one request at a time.
 export function serveRequests(scope, ready) {
   const handlers = {
-    load: (engine, message) => engine.load(message.bytes),
+    load: async (engine, message, archive) => engine.load(await archive),
     worlds: (engine) => engine.worlds(),
     check: async (engine, message) => {
       const result = await engine.check(message.bytes, message.game, message.annotated);
@@ -95,11 +110,13 @@ export function serveRequests(scope, ready) {
   let queue = ready;
   scope.addEventListener('message', (event) => {
     const message = event.data;
+    const archive = message.kind === 'load' ? archiveBytes(message) : null;
+    archive?.catch(() => {});  // answered in turn
     queue = queue.then(async (engine) => {
       const handler = handlers[message.kind];
       try {
         if (!handler) throw new Error('unknown request ' + message.kind);
-        const value = await handler(engine, message);
+        const value = await handler(engine, message, archive);
         const transfer = value && value.annotated instanceof Uint8Array ? [value.annotated.buffer] : [];
         scope.postMessage({id: message.id, value}, transfer);
       } catch (fault) {

@@ -5,7 +5,17 @@
 import {engineOver} from './engineapi.js';
 import {serveRequests} from './protocol.js';
 
+// The engine's module is fetched and compiled from the worker's start, while
+// its loader is read. A server that does not send the module as
+// application/wasm gets it compiled once it has all arrived.
 /* global createVyrEngine */
+const engineFile = 'vyrengine.wasm';
+const engineModule = WebAssembly.compileStreaming(fetch(engineFile, {credentials: 'same-origin'})).catch(() =>
+  fetch(engineFile, {credentials: 'same-origin'}).then((response) => {
+    if (!response.ok) throw new Error('the engine (' + engineFile + ') could not be fetched: ' + response.status);
+    return response.arrayBuffer();
+  }).then((bytes) => WebAssembly.compile(bytes)));
+engineModule.catch(() => {});  // start() says why
 importScripts('vyrengine.js');
 
 let archive = null;
@@ -14,11 +24,20 @@ let said = [];
 
 async function start() {
   said = [];
-  const module = await createVyrEngine({
-    locateFile: (name) => name,
+  const compiled = await engineModule;
+  let refuse = null;
+  const refused = new Promise((resolve, reject) => {
+    refuse = reject;
+  });
+  const module = await Promise.race([refused, createVyrEngine({
     print: (line) => said.push(line),
     printErr: (line) => said.push(line),
-  });
+    // The module compiled above, with the loader's imports.
+    instantiateWasm(imports, receive) {
+      WebAssembly.instantiate(compiled, imports).then((instance) => receive(instance, compiled), refuse);
+      return {};
+    },
+  })]);
   engine = engineOver(module);
   if (archive !== null) engine.load(archive);
 }
