@@ -56,18 +56,18 @@ function vyrsynOutput(bytes, game, dataArchive) {
 }
 
 // The field each error check line of VyrSyn's output points at (from the
-// column after its ">" up to the next space of the order line above it; ''
+// byte after its ">" up to the next space of the order line above it; ''
 // for a missing one), sorted.
 function errorFields(output) {
   const fields = [];
   let order = '';
-  for (const line of output.toString('utf8').split('\n')) {
+  for (const line of output.toString('latin1').split('\n')) {  // a character for each byte
     const found = /^#(-*)> ERROR: /.exec(line);
     if (!found) {
       if (!line.startsWith('#>')) order = line;
       continue;
     }
-    fields.push(/^\S*/.exec(order.slice(found[1].length + 2))[0]);
+    fields.push(Buffer.from(/^\S*/.exec(order.slice(found[1].length + 2))[0], 'latin1').toString('utf8'));
   }
   return fields.sort();
 }
@@ -85,8 +85,9 @@ function documentBlocks() {
 const types = {'.html': 'text/html; charset=utf-8', '.css': 'text/css; charset=utf-8', '.js': 'text/javascript',
                '.wasm': 'application/wasm', '.dat': 'application/octet-stream', '.svg': 'image/svg+xml'};
 
-// Serves the site with the headers doc/web.md names; answers its address.
-function serveWithHeaders() {
+// Serves the site with the headers doc/web.md names (and the content types
+// of `types`, or of `ownTypes`); answers its address.
+function serveWithHeaders(ownTypes) {
   const block = documentBlocks().find((text) => text.startsWith('Content-Security-Policy:'));
   const headers = block.trim().split('\n').map((line) => [line.slice(0, line.indexOf(':')),
                                                           line.slice(line.indexOf(':') + 1).trim()]);
@@ -99,7 +100,7 @@ function serveWithHeaders() {
       return;
     }
     response.writeHead(200, {...Object.fromEntries(headers),
-                             'Content-Type': types[path.extname(file)] || 'application/octet-stream'});
+                             'Content-Type': (ownTypes || types)[path.extname(file)] || 'application/octet-stream'});
     response.end(fs.readFileSync(file));
   });
   cleanups.push(() => server.close());
@@ -296,6 +297,17 @@ async function checkLink(context, page, base, dialogs) {
   const saved = await download(second, 'link.checked.txt');
   check('the linked check downloads VyrSyn\'s output', Buffer.compare(saved.bytes, expected) === 0);
   await second.close();
+
+  // Fields after characters of two bytes: the first marks count UTF-16 units, as the editor does.
+  const wide = 'SHIRE 12,3\nRECRUIT 40 Pikm\u00e9n ; two\nRECRUIT \u00e9 Pikmen\n';
+  const third = await context.newPage();
+  await third.goto(base + '#game=1&orders=' + encodeURIComponent(wide));
+  await waitForChecked(third);
+  const wideFields = errorFields(vyrsynOutput(Buffer.from(wide), 1));
+  const wideMarked = (await marks(third, 'error').allTextContents()).sort();
+  check('a link\'s first marks cover the fields VyrSyn points at', JSON.stringify(wideMarked) ===
+        JSON.stringify(wideFields), JSON.stringify([wideMarked, wideFields]));
+  await third.close();
 }
 
 // The engine's editor services: completion, quick fixes, hover help on a
@@ -405,6 +417,21 @@ async function pageWithHeaders(context) {
   await page.close();
 }
 
+// A server that sends the engine as any other file: the worker compiles it
+// once it has all arrived, and the page checks as before.
+async function pageWithPlainTypes(context) {
+  const {base} = await serveWithHeaders({...types, '.wasm': 'application/octet-stream'});
+  const page = await context.newPage();
+  page.setDefaultTimeout(20000);
+  const orders = 'BANISH 3\nSTUDY Ice\n';
+  await page.goto(base + '#game=1&orders=' + encodeURIComponent(orders));
+  await waitForChecked(page, /^Checked: |could not/);
+  const expected = checkLines(vyrsynOutput(Buffer.from(orders), 1), /^#-*> ERROR: /);
+  check('the engine sent as application/octet-stream still checks', await marks(page, 'error').count() === expected,
+        await page.textContent('#status'));
+  await page.close();
+}
+
 // The site laid out as doc/web.md has it, a game's own data beside the page,
 // served by Python as printed there.
 async function pageFromPython(context) {
@@ -472,6 +499,7 @@ async function main() {
   });
   cleanups.unshift(() => context.close().catch(() => {}));
   await pageWithHeaders(context);
+  await pageWithPlainTypes(context);
   await pageFromPython(context);
 }
 
