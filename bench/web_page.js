@@ -77,16 +77,20 @@ function watchStatus() {
   });
 }
 
-// The processor time (ms) of the page's main thread and its worker in a trace.
-function threadTimes(file) {
+// The processor time (ms) of the page's main thread and its worker in a
+// trace: the threads of the process that loaded the page's address (the
+// browser's own pages have renderers of their own).
+function threadTimes(file, base) {
   const events = JSON.parse(fs.readFileSync(file, 'utf8')).traceEvents;
   const names = new Map();
+  const pages = new Set();
   for (const event of events) {
     if (event.name === 'thread_name') names.set(event.pid + ':' + event.tid, event.args.name);
+    if (String(event.args?.data?.url).startsWith(base)) pages.add(event.pid);
   }
   const times = {main: 0, worker: 0};
   for (const event of events) {
-    if (event.ph !== 'X' || event.name !== 'RunTask') continue;
+    if (event.ph !== 'X' || event.name !== 'RunTask' || !pages.has(event.pid)) continue;
     const thread = names.get(event.pid + ':' + event.tid);
     if (thread === 'CrRendererMain') times.main += (event.tdur || 0) / 1000;
     if (thread === 'DedicatedWorker thread') times.worker += (event.tdur || 0) / 1000;
@@ -94,12 +98,12 @@ function threadTimes(file) {
   return times;
 }
 
-async function traced(browser, page, work) {
+async function traced(browser, page, base, work) {
   const file = path.join(require('os').tmpdir(), 'vyrweb-trace-' + process.pid + '.json');
-  await browser.startTracing(page, {path: file, categories: ['disabled-by-default-devtools.timeline']});
+  await browser.startTracing(page, {path: file, categories: ['devtools.timeline', 'disabled-by-default-devtools.timeline']});
   await work();
   await browser.stopTracing();
-  const times = threadTimes(file);
+  const times = threadTimes(file, base);
   fs.rmSync(file, {force: true});
   return times;
 }
@@ -110,25 +114,47 @@ function linkWithOrders(base) {
   return base + '#game=1&orders=' + encodeURIComponent(orders.toString('utf8'));
 }
 
+// Loads the link in a new page and waits for its first check, told by the
+// page's console: polling the page from here would run this script's code in
+// the page while it starts. Answers the times of the status line and of the
+// frame after it (ms since the page's start).
+async function loadUntilChecked(page, link) {
+  await page.addInitScript(() => {
+    document.addEventListener('DOMContentLoaded', () => {
+      const status = document.getElementById('status');
+      const observer = new MutationObserver(() => {
+        if (!status.textContent.startsWith('Checked')) return;
+        observer.disconnect();
+        const at = performance.now();
+        requestAnimationFrame(() => console.log('vyr-bench-checked ' + at + ' ' + performance.now()));
+      });
+      observer.observe(status, {subtree: true, childList: true, characterData: true});
+    });
+  });
+  const checked = new Promise((resolve) => page.on('console', (message) => {
+    if (message.text().startsWith('vyr-bench-checked ')) resolve(message.text().split(' ').slice(1).map(Number));
+  }));
+  await page.goto(link, {waitUntil: 'commit'});
+  const [at, frame] = await checked;
+  return {at, frame};
+}
+
 async function firstCheck(context, base) {
   const times = [];
+  const frames = [];
   for (let i = 0; i < loads; i++) {
     const page = await context.newPage();
-    await page.addInitScript(watchStatus);
-    await page.goto(linkWithOrders(base));
-    await page.waitForFunction(() => window.vyrBench.changes.some((change) => change.text.startsWith('Checked')));
-    times.push(await page.evaluate(() => window.vyrBench.changes.find((c) => c.text.startsWith('Checked')).at));
+    const {at, frame} = await loadUntilChecked(page, linkWithOrders(base));
+    times.push(at);
+    frames.push(frame);
     await page.close();
   }
-  return times;
+  return {times, frames};
 }
 
 async function firstCheckCpu(browser, context, base) {
   const page = await context.newPage();
-  const times = await traced(browser, page, async () => {
-    await page.goto(linkWithOrders(base));
-    await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('Checked'));
-  });
+  const times = await traced(browser, page, base, () => loadUntilChecked(page, linkWithOrders(base)));
   await page.close();
   return times;
 }
@@ -168,7 +194,7 @@ async function keystrokes(browser, context, base, lines) {
   }
   // The processor time: keystrokes a fixed time apart, nothing of this
   // script's running in the page meanwhile.
-  const cpu = await traced(browser, page, async () => {
+  const cpu = await traced(browser, page, base, async () => {
     for (let i = 0; i < keys; i++) {
       await page.keyboard.press(i % 2 === 0 ? 'B' : 'Backspace');
       await page.waitForTimeout(150);
@@ -179,8 +205,8 @@ async function keystrokes(browser, context, base, lines) {
 }
 
 function transferSizes() {
-  const files = ['index.html', 'style.css', 'favicon.svg', 'boot.js', 'page.js', 'worker.js', 'vyrengine.js',
-                 'vyrengine.wasm', 'syntax.dat'];
+  const files = ['index.html', 'style.css', 'favicon.svg', 'boot.js', 'page.js', 'shared.js', 'editing.js',
+                 'worker.js', 'vyrengine.js', 'vyrengine.wasm', 'syntax.dat'];
   const rows = files.map((name) => {
     const bytes = fs.readFileSync(path.join(site, name));
     return {name, plain: bytes.length, gzip: zlib.gzipSync(bytes, {level: 9}).length,
@@ -198,9 +224,10 @@ async function main() {
                                          args: ['--no-sandbox', '--disable-gpu']});
   const context = await browser.newContext();
   try {
-    const loadsTimes = await firstCheck(context, base);
+    const {times: loadsTimes, frames: loadFrames} = await firstCheck(context, base);
     console.log('first check (a link with 300 lines) shown after the page\'s start, ' + loads + ' loads: median ' +
-                ms(quantile(loadsTimes, 0.5)) + ', worst ' + ms(Math.max(...loadsTimes)));
+                ms(quantile(loadsTimes, 0.5)) + ', worst ' + ms(Math.max(...loadsTimes)) +
+                '; to the next frame median ' + ms(quantile(loadFrames, 0.5)));
     const loadCpu = await firstCheckCpu(browser, context, base);
     console.log('  processor time up to it (one traced load): main thread ' + ms(loadCpu.main) + ', worker ' +
                 ms(loadCpu.worker));
