@@ -192,9 +192,10 @@ function showLists(result, asBytes, findingsKey) {
 // The findings the editor's marks show, as JSON text, and the version of the
 // text they were set for: marks already set for this version are left alone.
 let marked = {version: -1, findings: ''};
+const findingsKey = (asBytes, findings) => JSON.stringify([asBytes, findings]);
 
 function show(result, asBytes, withCopy) {
-  const findings = JSON.stringify([asBytes, result.findings]);
+  const findings = findingsKey(asBytes, result.findings);
   if (marked.version !== version || marked.findings !== findings) {
     showFindings(editor, result.findings, asBytes, codesPage);
     marked = {version, findings};
@@ -399,7 +400,7 @@ async function start() {
   const first = early && await early.result.catch(() => null);
   const marks = first && {findings: first.findings, asBytes: wanted.asBytes, codesPage};
   editor = createEditor($('editor'), services, wanted.text, marks);
-  if (marks) marked = {version, findings: JSON.stringify([wanted.asBytes, first.findings])};
+  if (marks) marked = {version, findings: findingsKey(wanted.asBytes, first.findings)};
   setBytesMode(wanted.asBytes);
   // With no orders to show checked, the page is ready when the editor is whole.
   const editing = addEditing(editor).catch((fault) => {
